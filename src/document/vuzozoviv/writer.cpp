@@ -195,6 +195,9 @@ class Writer {
       for (char16_t c : entity) buf_.push_back(static_cast<char>(c));
       return;
     }
+    plainUnit(u);
+  }
+  void plainUnit(char16_t u) {
     std::uint8_t b[2];
     const int n = text::encodeUnit(u, enc_, b);
     buf_.append(reinterpret_cast<const char*>(b), static_cast<std::size_t>(n));
@@ -412,8 +415,12 @@ class Writer {
       raw(">");
       if (candidateNeedsHex(cc)) {
         hex(cc);
+      } else if (codeLength(cc) == 1) {
+        textUnit(cc[0]);
       } else {
-        for (int k = 0; k < codeLength(cc); ++k) textUnit(cc[k]);
+        // Only a whole one-unit code is an entity: two units stand as they are.
+        plainUnit(cc[0]);
+        plainUnit(cc[1]);
       }
       raw("</cand>");
       endLine();
