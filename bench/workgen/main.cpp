@@ -2,18 +2,22 @@
 #include <charconv>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "document/vuzozoviv/writer.h"
+#include "io/byte_io.h"
 #include "workgen/workgen.h"
 
 namespace {
 
 int usage() {
   std::fputs(
-      "Usage: lexova-workgen [--seed N] [--pages N | --size MB] [--encoding 1|2] [--plain]\n"
-      "                      [--sources DIR] OUT\n"
+      "Usage: lexova-workgen [--seed N] [--pages N | --size MB | --once] [--encoding 1|2] [--plain]\n"
+      "                      [--sources DIR | --text FILE...] OUT\n"
       "Writes a realistic generated work file (deterministic for a seed).\n"
-      "  --plain    no tables, pictures or awkward characters\n",
+      "  --once     lay every text out once and stop\n"
+      "  --plain    no tables, pictures or awkward characters\n"
+      "  --text     an Aozora-notation text to use (repeatable; default: the bundled texts)\n",
       stderr);
   return 2;
 }
@@ -29,6 +33,7 @@ int main(int argc, char** argv) {
   lexova::workgen::Options opt;
   int encoding = 1;
   std::string sources = LEXOVA_SAMPLES_DIR "/aozora", out;
+  std::vector<std::string> texts;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     unsigned long long v = 0;
@@ -43,6 +48,11 @@ int main(int argc, char** argv) {
       encoding = static_cast<int>(v), ++i;
     } else if (a == "--sources" && hasValue) {
       sources = argv[++i];
+    } else if (a == "--text" && hasValue) {
+      texts.emplace_back(argv[++i]);
+    } else if (a == "--once") {
+      opt.once = true;
+      opt.pages = 1 << 30;
     } else if (a == "--plain") {
       opt.tables = opt.oddCharacters = false;
     } else if (!a.starts_with("--") && out.empty()) {
@@ -53,7 +63,13 @@ int main(int argc, char** argv) {
   }
   if (out.empty()) return usage();
   try {
-    lexova::COcrPaper paper = lexova::workgen::generate(lexova::workgen::bundledSources(sources), opt);
+    std::vector<lexova::workgen::Source> src;
+    if (texts.empty()) {
+      src = lexova::workgen::bundledSources(sources);
+    } else {
+      for (const std::string& t : texts) src.push_back(lexova::workgen::parseAozora(lexova::io::readFile(t)));
+    }
+    lexova::COcrPaper paper = lexova::workgen::generate(src, opt);
     std::string error;
     if (lexova::vuzozoviv::writePaperFile(paper, out, encoding, -1, -1, {}, &error) != 0) {
       std::fprintf(stderr, "lexova-workgen: %s\n", error.c_str());

@@ -191,6 +191,7 @@ class Generator {
         }
       }
       ++articleNo;
+      if (opt_.once && articleNo == articles_.size()) break;
     }
     return finish(paper);
   }

@@ -43,6 +43,7 @@ struct Options {
   bool tables = true;             // table and picture blocks now and then
   bool oddCharacters = true;      // surrogate pairs, characters outside code page 932, entities
   bool candidates = true;
+  bool once = false;  // lay every source out once and stop
 };
 
 // Lays the sources out as pages, one article after another (title and author

@@ -50,7 +50,7 @@ class LineScanner {
   }
   // The text at the cursor begins with s (within the buffer line).
   bool startsWith(std::u16string_view s) const {
-    return len_ - pos_ >= s.size() && std::u16string_view(buf_ + pos_, s.size()) == s;
+    return len_ - pos_ >= s.size() && buf_[pos_] == s[0] && std::u16string_view(buf_ + pos_, s.size()) == s;
   }
   // startsWith, and on success the cursor advances past s.
   bool matchPrefix(std::u16string_view s) {

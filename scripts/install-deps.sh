@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests, the benchmarks and the
+# fuzzers need. Idempotent and without questions: packages already installed are
+# left alone, and the package lists are refreshed only when something is missing.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake ninja-build pkg-config git
+  # tests, benchmarks, fuzzing, formatting
+  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format libxml2-utils bc
+  # the editor and the platform libraries of later steps
+  qt6-base-dev libtiff-dev libjpeg62-turbo-dev libpng-dev libharfbuzz-dev libfontconfig-dev libzip-dev
+  # seeing what a person sees: a virtual display and PDF rendering
+  xvfb poppler-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all ${#packages[@]} packages present"
+  exit 0
+fi
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+echo "install-deps: installing ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "install-deps: done"
