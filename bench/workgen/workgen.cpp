@@ -339,11 +339,7 @@ class Generator {
       singleLineBlock(page, u"図　挿絵", sectionCode(*paper_, u"caption"), false, left + 100, H - 300, 32);
       bottom = H - 860;
     }
-    if (vertical) {
-      layoutVertical(page, a, g, cs, pitch, linePitch, left, right, top, bottom);
-    } else {
-      layoutHorizontal(page, a, g, cs, pitch, linePitch, left, right, top, bottom);
-    }
+    layoutBody(page, a, g, vertical, cs, pitch, linePitch, left, right, top, bottom);
   }
 
   // How many glyphs from g go on one line of `capacity` places.
@@ -362,52 +358,35 @@ class Generator {
     return n;
   }
 
-  // Body lines with their annotation lines, in blocks of a few lines each.
   struct Placed {
     int along0, along1;  // extent of the base glyph along the line
   };
 
-  void layoutVertical(COcrPage& page, const Article& a, std::size_t& g, int cs, int pitch, int linePitch, int left,
-                      int right, int top, int bottom) {
-    const int capacity = (bottom - top) / pitch;
-    int x = right - cs;
+  // Body lines in blocks of a few lines each: columns from right to left for
+  // vertical writing, rows from top to bottom for horizontal writing.
+  void layoutBody(COcrPage& page, const Article& a, std::size_t& g, bool vertical, int cs, int pitch, int linePitch,
+                  int left, int right, int top, int bottom) {
+    const int capacity = (vertical ? bottom - top : right - left) / pitch;
+    int x = right - cs, y = top + cs / 2 + 4;
     COcrBlock* block = nullptr;
     int linesLeft = 0;
-    while (g < a.glyphs.size() && x >= left) {
+    while (g < a.glyphs.size() && (vertical ? x >= left : y + cs <= bottom)) {
       if (!block || linesLeft == 0) {
         if (block) fitBlock(*block);
-        block = &newBlock(page, kVertical, kSecText);
+        block = &newBlock(page, vertical ? kVertical : kHorizontal, kSecText);
         linesLeft = rng_.range(6, 20);
       }
       const Glyph& first = a.glyphs[g];
-      const int offset = first.heading ? 8 : (first.paragraphStart && first.indent ? 1 : 0);
-      const std::size_t n = lineLength(a, g, capacity - offset);
-      placeLine(*block, a, g, n, true, x, top + offset * pitch, cs, pitch);
-      g += n;
-      x -= linePitch;
-      --linesLeft;
-    }
-    if (block) fitBlock(*block);
-  }
-
-  void layoutHorizontal(COcrPage& page, const Article& a, std::size_t& g, int cs, int pitch, int linePitch, int left,
-                        int right, int top, int bottom) {
-    const int capacity = (right - left) / pitch;
-    int y = top + cs / 2 + 4;
-    COcrBlock* block = nullptr;
-    int linesLeft = 0;
-    while (g < a.glyphs.size() && y + cs <= bottom) {
-      if (!block || linesLeft == 0) {
-        if (block) fitBlock(*block);
-        block = &newBlock(page, kHorizontal, kSecText);
-        linesLeft = rng_.range(6, 20);
+      const int offset = (first.heading ? 8 : (first.paragraphStart && first.indent ? 1 : 0)) * pitch;
+      const std::size_t n = lineLength(a, g, capacity - offset / pitch);
+      if (vertical) {
+        placeLine(*block, a, g, n, true, x, top + offset, cs, pitch);
+        x -= linePitch;
+      } else {
+        placeLine(*block, a, g, n, false, left + offset, y, cs, pitch);
+        y += linePitch;
       }
-      const Glyph& first = a.glyphs[g];
-      const int offset = first.heading ? 8 : (first.paragraphStart && first.indent ? 1 : 0);
-      const std::size_t n = lineLength(a, g, capacity - offset);
-      placeLine(*block, a, g, n, false, left + offset * pitch, y, cs, pitch);
       g += n;
-      y += linePitch;
       --linesLeft;
     }
     if (block) fitBlock(*block);

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <vector>
 
 #include "document/vuzozoviv/entities.h"
 #include "document/vuzozoviv/scanner.h"
+#include "document/vuzozoviv/writer.h"
 #include "support/workfile.h"
+#include "workgen/workgen.h"
 
 namespace lexova::vuzozoviv {
 namespace {
@@ -622,6 +625,80 @@ TEST(Scanner, ValueSplitBetweenPiecesIsAnAttributeError) {
   t += std::u16string(1000, u' ');
   t += u"file=\"abcdefghijklmnopqrstuvwxyz\"/>\n";
   EXPECT_EQ(failureOf(workFile(t)), (Failure{kAttributeError, 3}));
+}
+
+}  // namespace
+}  // namespace lexova::vuzozoviv
+
+namespace lexova::vuzozoviv {
+namespace {
+
+// Errors deep inside a large realistic file name the physical line they stand on.
+class DeepErrors : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    workgen::Options o;
+    o.pages = 30;
+    COcrPaper paper = workgen::generate(workgen::bundledSources(LEXOVA_SOURCE_DIR "/samples/aozora"), o);
+    io::StringSink out;
+    writePaper(paper, out);
+    lines_ = new std::vector<std::string>();
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = out.out.find("\r\n", start)) != std::string::npos; start = nl + 2) {
+      lines_->push_back(out.out.substr(start, nl - start));
+    }
+  }
+  static void TearDownTestSuite() { delete lines_; }
+
+  // The file with the first line at or after `from` that contains `what` changed
+  // by `edit`; returns the 1-based number of that line.
+  static int corrupt(std::size_t from, const std::string& what, const std::function<void(std::string&)>& edit,
+                     std::string& bytes) {
+    std::size_t i = from;
+    while (i < lines_->size() && (*lines_)[i].find(what) == std::string::npos) ++i;
+    if (i == lines_->size()) {
+      ADD_FAILURE() << "no line with " << what;
+      return -1;
+    }
+    bytes.clear();
+    for (std::size_t k = 0; k < lines_->size(); ++k) {
+      std::string l = (*lines_)[k];
+      if (k == i) edit(l);
+      bytes += l + "\r\n";
+    }
+    return static_cast<int>(i) + 1;
+  }
+
+  static std::vector<std::string>* lines_;
+};
+std::vector<std::string>* DeepErrors::lines_ = nullptr;
+
+TEST_F(DeepErrors, EveryCodeAtSeveralDepths) {
+  ASSERT_GT(lines_->size(), 60000u);
+  for (std::size_t depth : {100u, 5000u, 30000u, 60000u}) {
+    std::string bytes;
+    int line = corrupt(
+        depth, "<result", [](std::string& l) { l.replace(l.find("</result>"), 9, "</reslt>"); }, bytes);
+    EXPECT_EQ(failureOf(bytes), (Failure{kTagError, line})) << depth;
+    line = corrupt(
+        depth, "<char ", [](std::string& l) { l.replace(l.find("num_cand="), 9, "numcand="); }, bytes);
+    EXPECT_EQ(failureOf(bytes), (Failure{kAttributeError, line})) << depth;
+    line = corrupt(
+        depth, "<cand", [](std::string& l) { l.replace(l.find('>') + 1, 0, "&bad;"); }, bytes);
+    EXPECT_EQ(failureOf(bytes), (Failure{kElementError, line})) << depth;
+    line = corrupt(
+        depth, "<line ", [](std::string& l) { l.replace(l.find("height="), 7, "h="); }, bytes);
+    EXPECT_EQ(failureOf(bytes), (Failure{kAttributeError, line})) << depth;
+    line = corrupt(
+        depth, "</block>", [](std::string& l) { l = "    <block/>"; }, bytes);
+    EXPECT_EQ(failureOf(bytes), (Failure{kTagError, line})) << depth;  // a start tag where the end belongs
+  }
+  // Truncated at a deep line: the end of the file is one read past the last line.
+  std::string bytes;
+  for (std::size_t k = 0; k < 40000; ++k) bytes += (*lines_)[k] + "\r\n";
+  const Failure f = failureOf(bytes);
+  EXPECT_TRUE(f.code == kTagError || f.code == kAttributeError) << f;
+  EXPECT_EQ(f.line, 40001);
 }
 
 }  // namespace
