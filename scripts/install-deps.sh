@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   # build
-  g++ cmake ninja-build pkg-config git
+  g++ cmake ninja-build pkg-config git locales
   # tests, benchmarks, fuzzing, formatting
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format libxml2-utils bc
   # the editor and the platform libraries of later steps

@@ -2,15 +2,28 @@
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <unordered_map>
 
+#include "app/settings/settings_store.h"
+#include "cli/console_host.h"
 #include "cli/json.h"
 #include "document/vuzozoviv/reader.h"
 #include "document/vuzozoviv/writer.h"
+#include "editing/registered_table.h"
 #include "text/utf.h"
 
 namespace lexova::cli {
+
+// What every command starts from: the settings as read (with this run's
+// overrides) and the host that shows messages.
+struct Context {
+  app::SettingsStore store;
+  settings::AllSettings values;
+  ConsoleHost host;
+};
+
 namespace {
 
 void printError(const std::string& text) {
@@ -333,6 +346,164 @@ int runConvert(const Args& args) {
   return kExitOk;
 }
 
+namespace {
+
+void jsonValue(JsonWriter& j, const app::SettingValue& v) {
+  if (const auto* n = std::get_if<long long>(&v)) {
+    j.value(*n);
+  } else if (const auto* d = std::get_if<double>(&v)) {
+    j.value(static_cast<float>(*d));
+  } else if (const auto* t = std::get_if<std::u16string>(&v)) {
+    j.value(std::u16string_view(*t));
+  } else {
+    j.beginArray();
+    for (long long x : std::get<std::vector<long long>>(v)) j.value(x);
+    j.endArray();
+  }
+}
+
+std::string utf8(const QString& s) {
+  return s.toStdString();
+}
+
+}  // namespace
+
+int runSettings(Context& ctx, const Args& args) {
+  std::string error;
+  const auto p = parseArgs(args, true, {}, error);
+  if (!p) return usageError(error);
+  if (!p->positional.empty()) return usageError("settings takes no arguments");
+  const settings::AllSettings defaults;
+  if (p->json) {
+    JsonWriter j(stdout);
+    j.beginObject();
+    std::string section;
+    for (const app::SettingEntry& e : app::SettingsStore::schema()) {
+      if (e.section != section) {
+        if (!section.empty()) j.endObject();
+        section = e.section;
+        j.key(section);
+        j.beginObject();
+      }
+      j.key(text::toUtf8(e.name));
+      jsonValue(j, e.get(ctx.values));
+    }
+    if (!section.empty()) j.endObject();
+    j.endObject();
+    j.finish();
+    return kExitOk;
+  }
+  std::string out;
+  for (const app::SettingEntry& e : app::SettingsStore::schema()) {
+    out += utf8(e.key()) + " = " + text::toUtf8(app::displayText(e.get(ctx.values))) + " (default " +
+           text::toUtf8(app::displayText(e.get(defaults))) + ")\n";
+  }
+  settings::SettingsValues s = ctx.values.settings;
+  const settings::OutputFonts f = settings::applyFontDefaults(s, app::firstInstalledFont);
+  const std::pair<const char*, const settings::FontChoice*> fonts[] = {{"japanese", &f.japanese},
+                                                                       {"japanese vertical", &f.japaneseVertical},
+                                                                       {"western", &f.western},
+                                                                       {"simplified Chinese", &f.simplified},
+                                                                       {"traditional Chinese", &f.traditional},
+                                                                       {"Korean", &f.hangul}};
+  out += "\nOutput fonts at start-up:\n";
+  for (const auto& [name, font] : fonts) {
+    out +=
+        std::string("  ") + name + ": " + text::toUtf8(font->name) + " (height " + std::to_string(font->height) + ")\n";
+  }
+  out += "\nStore: " + utf8(ctx.store.fileName()) + "\n";
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return kExitOk;
+}
+
+namespace {
+
+bool readable(std::u16string_view path) {
+  try {
+    io::FileSource probe(text::toUtf8(path));
+    return true;
+  } catch (const io::IoError&) {
+    return false;
+  }
+}
+
+// The configured table file: 登録テーブル名, or registTable.csv in the user data folder.
+std::u16string configuredTable(const Context& ctx) {
+  return settings::registeredTablePath(ctx.values.settings, app::userDataFolder(ctx.values).path);
+}
+
+int tableList(Context& ctx, const Parsed& p) {
+  if (p.positional.size() > 1) return usageError("table list takes at most one file");
+  const bool explicitFile = p.positional.size() == 1;
+  const std::u16string path = explicitFile ? text::fromUtf8(p.positional[0]) : configuredTable(ctx);
+  RegisteredTable table;
+  if (table.LoadRegisteredTable(path, ctx.host) < 0) {
+    const bool missing = !std::filesystem::exists(text::toUtf8(path));
+    if (missing && !explicitFile) {
+      // A configured table that does not exist yet is an empty one.
+    } else {
+      // A table with an empty line has shown its message; one that cannot be opened has not.
+      if (!readable(path)) printError("lexova: cannot open " + text::toUtf8(path));
+      return kExitReadError;
+    }
+  }
+  if (p.json) {
+    JsonWriter j(stdout);
+    j.beginObject();
+    j.key("file"), j.value(std::u16string_view(path));
+    j.key("pairs");
+    j.beginArray();
+    for (const auto& [search, replacement] : table.registeredPairs) {
+      j.beginObject();
+      j.key("search"), j.value(std::u16string_view(search));
+      j.key("replacement"), j.value(std::u16string_view(replacement));
+      j.endObject();
+    }
+    j.endArray();
+    j.endObject();
+    j.finish();
+  } else {
+    std::string out;
+    for (const auto& [search, replacement] : table.registeredPairs) {
+      out += text::toUtf8(search) + "\t" + text::toUtf8(replacement) + "\n";
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+  }
+  return kExitOk;
+}
+
+int tableAdd(Context& ctx, const Parsed& p) {
+  if (p.positional.empty() || p.positional.size() > 2) return usageError("table add takes SEARCH [REPLACEMENT]");
+  const std::u16string search = text::fromUtf8(p.positional[0]);
+  const std::u16string replacement = p.positional.size() == 2 ? text::fromUtf8(p.positional[1]) : u"";
+  for (char16_t c : search + replacement) {
+    if (c == u' ' || c == u',' || c == u'\t' || c == u'\n' || c == u'\r') {
+      return usageError("words of the table hold no blank, comma, tab or line end");
+    }
+  }
+  if (search.empty()) return usageError("the search word is empty");
+  RegisteredTable table;
+  table.loadAtStartUp(configuredTable(ctx), ctx.host);
+  if (table.AddRegisteredPair(search, replacement) < 0) {
+    printError("lexova: the pair is registered already");
+    return kExitOk;
+  }
+  if (table.SaveRegisteredTable(table.registeredTableFile, ctx.host) != 0) return kExitWriteError;
+  return kExitOk;
+}
+
+}  // namespace
+
+int runTable(Context& ctx, const Args& args) {
+  if (args.empty()) return usageError("table needs list or add");
+  std::string error;
+  const auto p = parseArgs(Args(args.begin() + 1, args.end()), args[0] == "list", {}, error);
+  if (!p) return usageError(error);
+  if (args[0] == "list") return tableList(ctx, *p);
+  if (args[0] == "add") return tableAdd(ctx, *p);
+  return usageError("unknown table command '" + args[0] + "'");
+}
+
 std::string usageText() {
   return "Usage: lexova COMMAND [OPTIONS] ARGS\n"
          "\n"
@@ -344,16 +515,42 @@ std::string usageText() {
          "  convert IN OUT [--encoding 0|1|2] [--first N] [--last M]\n"
          "                           read IN and write it to OUT (0: IN's own encoding,\n"
          "                           1: Shift_JIS, 2: EUC-JP; pages N..M from 0, -1: no bound)\n"
+         "  settings [--json]        print every setting with its default\n"
+         "  table list [FILE] [--json]\n"
+         "                           print the registered-character table (default: the configured one)\n"
+         "  table add SEARCH [REPLACEMENT]\n"
+         "                           add a pair to the configured table and save it\n"
+         "\n"
+         "Options for every command (neither writes to the settings store):\n"
+         "  --set Section/Name=value override one setting for this run (repeatable)\n"
+         "  --defaults               ignore the stored settings\n"
          "\n"
          "Options:\n"
          "  --help                   show this help\n"
          "  --version                show the version\n"
          "\n"
-         "Exit status: 0 success, 2 usage error, 3 the work file cannot be read,\n"
-         "4 the output cannot be written.\n";
+         "Exit status: 0 success, 2 usage error, 3 the work file or table cannot be read,\n"
+         "4 the output cannot be written, 255 an invalid value of section Parameter.\n";
 }
 
-int runLexova(const Args& args) {
+int runLexova(const Args& all) {
+  // Global options first, wherever they stand.
+  Args args;
+  std::vector<std::pair<std::string, std::string>> overrides;
+  bool defaults = false;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (all[i] == "--set") {
+      if (i + 1 >= all.size()) return usageError("--set needs Section/Name=value");
+      const std::string& a = all[++i];
+      const std::size_t eq = a.find('=');
+      if (eq == std::string::npos) return usageError("--set needs Section/Name=value, not " + a);
+      overrides.emplace_back(a.substr(0, eq), a.substr(eq + 1));
+    } else if (all[i] == "--defaults") {
+      defaults = true;
+    } else {
+      args.push_back(all[i]);
+    }
+  }
   if (args.empty()) {
     std::fputs(usageText().c_str(), stderr);
     return kExitUsage;
@@ -374,10 +571,25 @@ int runLexova(const Args& args) {
       return kExitOk;
     }
   }
+  if (cmd != "check" && cmd != "dump" && cmd != "convert" && cmd != "settings" && cmd != "table") {
+    return usageError("unknown command '" + cmd + "'");
+  }
+
+  Context ctx;
+  ctx.store.setIgnoreStored(defaults);
+  for (const auto& [key, value] : overrides) {
+    if (!ctx.store.setOverride(QString::fromStdString(key), QString::fromStdString(value))) {
+      return usageError("no setting " + key);
+    }
+  }
+  ctx.values = ctx.store.load();
+  if (!settings::checkParameters(ctx.values.parameter, ctx.host)) return kExitParameter;
+
   if (cmd == "check") return runCheck(rest);
   if (cmd == "dump") return runDump(rest);
   if (cmd == "convert") return runConvert(rest);
-  return usageError("unknown command '" + cmd + "'");
+  if (cmd == "settings") return runSettings(ctx, rest);
+  return runTable(ctx, rest);
 }
 
 }  // namespace lexova::cli

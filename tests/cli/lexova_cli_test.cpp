@@ -35,7 +35,9 @@ class LexovaTool : public ::testing::Test {
 
   Outcome run(const std::string& args) {
     const std::string out = (dir_ / "stdout").string(), err = (dir_ / "stderr").string();
-    const std::string cmd = std::string(LEXOVA_BINARY) + " " + args + " >" + out + " 2>" + err;
+    // A private settings store and user data folder: never the real user's.
+    const std::string cmd = "env XDG_CONFIG_HOME='" + (dir_ / "config").string() + "' XDG_DATA_HOME='" +
+                            (dir_ / "data").string() + "' " + LEXOVA_BINARY + " " + args + " >" + out + " 2>" + err;
     const int raw = std::system(cmd.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, lexova::io::readFile(out), lexova::io::readFile(err)};
   }
@@ -133,6 +135,97 @@ TEST_F(LexovaTool, HelpAndVersion) {
   const Outcome v = run("--version");
   EXPECT_EQ(v.status, 0);
   EXPECT_TRUE(v.out.starts_with("lexova "));
+}
+
+// ---- settings and the registered-character table ------------------------------------
+
+std::string storeFile(const fs::path& dir) {
+  return (dir / "config" / "Tessaly" / "Lexova PRO 訂正プログラム.conf").string();
+}
+
+TEST_F(LexovaTool, SettingsShowsEveryValueWithItsDefault) {
+  const Outcome r = run("settings");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Settings/nMaxMRU = 5 (default 5)\n"), std::string::npos);
+  EXPECT_NE(r.out.find("Settings/文字種別色 = 0,0,11,4,0,0,0,0,0,11,11,11,4,2,9 (default "), std::string::npos);
+  EXPECT_NE(r.out.find("Parameter/MAX_FONT = 1.500000 (default 1.500000)"), std::string::npos);
+  EXPECT_NE(r.out.find("Settings/非編集行文字色 = 12632256 (default 12632256)"), std::string::npos);
+  EXPECT_NE(r.out.find("japanese vertical: @ＭＳ 明朝"), std::string::npos);
+  EXPECT_FALSE(fs::exists(storeFile(dir_)));  // reading writes nothing
+}
+
+TEST_F(LexovaTool, SettingsJsonHasTheValuesAsReadWithClamps) {
+  fs::create_directories(fs::path(storeFile(dir_)).parent_path());
+  std::ofstream(storeFile(dir_)) << "[Settings]\nnMaxMRU=20\n[Backup]\nBackupInterval=20000\n";
+  const Outcome r = run("settings --json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(
+      r.out.starts_with("{\"View\": {\"Line\": 0, \"Fast\": 1}, \"Output\": {\"Encoding\": 0}, "
+                        "\"Backup\": {\"DoBackup\": 1, \"BackupInterval\": 14400, \"BackupOrgFileName\": \"\"}"))
+      << r.out.substr(0, 200);
+  EXPECT_NE(r.out.find("\"Settings\": {\"nMaxMRU\": 16, "), std::string::npos);
+  EXPECT_NE(r.out.find("\"文字種別色定義\": [16777215, "), std::string::npos);
+  EXPECT_NE(r.out.find("\"テキスト背景色\": 16777120"), std::string::npos);
+  EXPECT_NE(r.out.find("\"FolderPath\": {\"UserDataFolder\": \"\"}}"), std::string::npos);
+  // --defaults ignores the stored values, --set overrides one; neither writes.
+  const Outcome d = run("--defaults --set Settings/リジェクト値=4 settings --json");
+  EXPECT_NE(d.out.find("\"nMaxMRU\": 5"), std::string::npos);
+  EXPECT_NE(d.out.find("\"リジェクト値\": 4"), std::string::npos);
+  EXPECT_EQ(lexova::io::readFile(storeFile(dir_)), "[Settings]\nnMaxMRU=20\n[Backup]\nBackupInterval=20000\n");
+  EXPECT_EQ(run("--set Settings/NoSuchValue=1 settings").status, 2);
+  EXPECT_EQ(run("--set nonsense settings").status, 2);
+}
+
+TEST_F(LexovaTool, InvalidParameterEndsEveryCommandWith255) {
+  const std::string sample = file("ok.xml", lexova::testing::workFile(kTwoPages));
+  const Outcome era = run("--set 'Parameter/WAREKI=|明治' check --json " + sample);
+  EXPECT_EQ(era.status, 255);
+  EXPECT_EQ(era.out, "");
+  EXPECT_NE(era.err.find("キーワードが不正です"), std::string::npos);
+  const Outcome font = run("--set Parameter/MIN_FONT=0 settings");
+  EXPECT_EQ(font.status, 255);
+  EXPECT_NE(font.err.find("MIN_FONT を正値に設定してください"), std::string::npos);
+  fs::create_directories(fs::path(storeFile(dir_)).parent_path());
+  std::ofstream(storeFile(dir_)) << "[Parameter]\nMAX_FONT=-2\n";
+  EXPECT_EQ(run("table list").status, 255);
+  EXPECT_EQ(run("--defaults table list").status, 0);
+}
+
+TEST_F(LexovaTool, TableAddSavesToTheConfiguredTableAndListShowsIt) {
+  const fs::path table = dir_ / "data" / "tessaly" / "Lexova PRO User Data" / "registTable.csv";
+  EXPECT_EQ(run("table list").out, "");  // no table yet: an empty one
+  EXPECT_EQ(run("table add 亞 亜").status, 0);
+  EXPECT_EQ(run("table add 單").status, 0);
+  const Outcome again = run("table add 亞 亜");
+  EXPECT_EQ(again.status, 0);
+  EXPECT_NE(again.err.find("already"), std::string::npos);
+  EXPECT_TRUE(fs::exists(table));
+  EXPECT_EQ(run("table list").out, "亞\t亜\n單\t\n");
+  const Outcome j = run("table list --json '" + table.string() + "'");
+  EXPECT_EQ(j.out, "{\"file\": \"" + table.string() +
+                       "\", \"pairs\": [{\"search\": \"亞\", \"replacement\": \"亜\"}, {\"search\": \"單\", "
+                       "\"replacement\": \"\"}]}\n");
+  EXPECT_EQ(run("table add 'two words'").status, 2);
+  // 登録テーブル名 names another table.
+  const std::string other = (dir_ / "other.csv").string();
+  EXPECT_EQ(run("--set Settings/登録テーブル名=" + other + " table add X Y").status, 0);
+  EXPECT_EQ(run("table list " + other).out, "X\tY\n");
+}
+
+TEST_F(LexovaTool, TableLoadFailuresExitWith3) {
+  const Outcome missing = run("table list " + (dir_ / "none.csv").string());
+  EXPECT_EQ(missing.status, 3);
+  EXPECT_NE(missing.err.find("none.csv"), std::string::npos);
+  const Outcome empty = run("table list " + file("bad.csv", "a,b\r\n\r\n"));
+  EXPECT_EQ(empty.status, 3);
+  EXPECT_NE(empty.err.find("ファイル読み込みエラー: 文字登録テーブル読み込みエラー"), std::string::npos);
+}
+
+TEST_F(LexovaTool, AddingToATableThatFailedToLoadKeepsTheOriginal) {
+  const std::string table = file("t.csv", "a,b\r\n\r\nc,d\r\n");
+  EXPECT_EQ(run("--set Settings/登録テーブル名=" + table + " table add N").status, 0);
+  EXPECT_EQ(lexova::io::readFile(table + ".bak"), "a,b\r\n\r\nc,d\r\n");
+  EXPECT_EQ(run("table list " + table).out, "N\t\n");
 }
 
 }  // namespace

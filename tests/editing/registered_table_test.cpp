@@ -1,0 +1,199 @@
+#include "editing/registered_table.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "host/scripted_host.h"
+#include "io/byte_io.h"
+#include "text/codepage.h"
+#include "text/utf.h"
+
+namespace lexova {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string utf16le(std::u16string_view t, bool bom = true) {
+  std::string out = bom ? "\xFF\xFE" : "";
+  for (char16_t c : t) {
+    out.push_back(static_cast<char>(c & 0xFF));
+    out.push_back(static_cast<char>(c >> 8));
+  }
+  return out;
+}
+
+std::string utf16be(std::u16string_view t) {
+  std::string out = "\xFE\xFF";
+  for (char16_t c : t) {
+    out.push_back(static_cast<char>(c >> 8));
+    out.push_back(static_cast<char>(c & 0xFF));
+  }
+  return out;
+}
+
+class TableFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("lexova-table-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    fs::permissions(dir_, fs::perms::owner_all);
+    fs::remove_all(dir_);
+  }
+  std::u16string file(const std::string& name, const std::string& bytes) {
+    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    return path(name);
+  }
+  std::u16string path(const std::string& name) const { return text::fromUtf8((dir_ / name).string()); }
+  static std::string bytesOf(std::u16string_view p) { return io::readFile(text::toUtf8(p)); }
+
+  fs::path dir_;
+  ScriptedHost host_;
+  RegisteredTable table_;
+};
+
+const std::vector<RegisteredPair> kPairs = {{u"亞", u"亜"}, {u"單", u""}, {u"𠀋", u"丈"}};
+
+TEST_F(TableFiles, EveryEncodingIsRecognisedByItsByteOrderMark) {
+  const std::u16string text = u"亞,亜\r\n單\r\n𠀋,丈\r\n";
+  const std::string files[] = {utf16le(text), utf16be(text), "\xEF\xBB\xBF" + text::toUtf8(text),
+                               text::encodeText(u"亞,亜\r\n單\r\n", text::Encoding::ShiftJis)};
+  for (int i = 0; i < 4; ++i) {
+    const std::u16string p = file("t" + std::to_string(i) + ".csv", files[i]);
+    const int n = table_.LoadRegisteredTable(p, host_);
+    const std::vector<RegisteredPair> expected(kPairs.begin(), kPairs.begin() + (i == 3 ? 2 : 3));
+    EXPECT_EQ(n, static_cast<int>(expected.size())) << i;
+    EXPECT_EQ(table_.registeredPairs, expected) << i;
+  }
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(TableFiles, TokensAreSplitAtBlanksCommasAndTabs) {
+  const std::u16string p = file("t.csv", utf16le(u"one\r\ntwo words\r\n\tthree,,four,five\r\nlast"));
+  ASSERT_EQ(table_.LoadRegisteredTable(p, host_), 4);
+  const std::vector<RegisteredPair> expected = {{u"one", u""}, {u"two", u"words"}, {u"three", u"four"}, {u"last", u""}};
+  EXPECT_EQ(table_.registeredPairs, expected);
+}
+
+TEST_F(TableFiles, AnEmptyLineDiscardsTheWholeTable) {
+  for (const std::u16string& body :
+       {std::u16string(u"a,b\r\nc,d\r\n\r\n"), std::u16string(u"a,b\r\n   \r\nc,d\r\n"), std::u16string(u"\n")}) {
+    ScriptedHost host;
+    const std::u16string p = file("t.csv", utf16le(body));
+    EXPECT_EQ(table_.LoadRegisteredTable(p, host), -1);
+    EXPECT_TRUE(table_.registeredPairs.empty());
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, u"文字登録テーブル読み込みエラー");
+    EXPECT_EQ(host.messages[0].caption, u"ファイル読み込みエラー");
+  }
+  // A final line end is not an empty line; an empty file is an empty table.
+  EXPECT_EQ(table_.LoadRegisteredTable(file("ok.csv", utf16le(u"a,b\r\n")), host_), 1);
+  EXPECT_EQ(table_.LoadRegisteredTable(file("empty.csv", utf16le(u"")), host_), 0);
+}
+
+TEST_F(TableFiles, MissingFileIsMinusOneWithoutAMessage) {
+  table_.registeredPairs = kPairs;
+  EXPECT_EQ(table_.LoadRegisteredTable(path("none.csv"), host_), -1);
+  EXPECT_TRUE(table_.registeredPairs.empty());
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(TableFiles, SavingWritesUtf16WithBomAndCrLf) {
+  table_.registeredPairs = kPairs;
+  ASSERT_EQ(table_.SaveRegisteredTable(path("out.csv"), host_), 0);
+  EXPECT_EQ(bytesOf(path("out.csv")), utf16le(u"亞,亜\r\n單,\r\n𠀋,丈\r\n"));
+  RegisteredTable back;
+  EXPECT_EQ(back.LoadRegisteredTable(path("out.csv"), host_), 3);
+  EXPECT_EQ(back.registeredPairs, kPairs);
+}
+
+TEST_F(TableFiles, SavingIntoAnUnwritableFolderSaysWhichFile) {
+  table_.registeredPairs = kPairs;
+  const std::u16string target = path("no/such/folder/t.csv");
+  EXPECT_EQ(table_.SaveRegisteredTable(target, host_), -1);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text, u"ファイル(" + target + u")が開けません");
+  EXPECT_EQ(host_.messages[0].caption, u"ファイルオープンエラー");
+  if (::geteuid() != 0) {
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    ScriptedHost h;
+    EXPECT_EQ(table_.SaveRegisteredTable(path("t.csv"), h), -1);
+    EXPECT_EQ(h.messages.size(), 1u);
+  }
+}
+
+TEST_F(TableFiles, AddingTheSamePairTwiceStoresItOnce) {
+  EXPECT_EQ(table_.AddRegisteredPair(u"亞", u"亜"), 1);
+  EXPECT_TRUE(table_.registeredTableModified);
+  table_.registeredTableModified = false;
+  EXPECT_EQ(table_.AddRegisteredPair(u"亞", u"亜"), -1);
+  EXPECT_FALSE(table_.registeredTableModified);
+  EXPECT_EQ(table_.AddRegisteredPair(u"亞", u""), 2);  // another replacement is another pair
+  EXPECT_EQ(table_.registeredPairs.size(), 2u);
+}
+
+TEST_F(TableFiles, AddedPairIsWrittenAtProgramEndAndTheTableEmptied) {
+  const std::u16string p = file("t.csv", utf16le(u"a,b\r\n"));
+  table_.loadAtStartUp(p, host_);
+  table_.AddRegisteredPair(u"c", u"d");
+  table_.saveAtProgramEnd(host_);
+  EXPECT_TRUE(table_.registeredPairs.empty());
+  EXPECT_EQ(bytesOf(p), utf16le(u"a,b\r\nc,d\r\n"));
+  // Unchanged tables are not written.
+  RegisteredTable quiet;
+  const std::u16string q = file("q.csv", "odd,but untouched\n");
+  quiet.loadAtStartUp(q, host_);
+  quiet.saveAtProgramEnd(host_);
+  EXPECT_EQ(bytesOf(q), "odd,but untouched\n");
+}
+
+TEST_F(TableFiles, FailedLoadThenAddKeepsTheOriginalBesideIt) {
+  const std::string original = utf16le(u"亞,亜\r\n\r\n單,単\r\n");  // an empty line in the middle
+  const std::u16string p = file("registTable.csv", original);
+  std::ofstream(dir_ / "registTable.csv.bak") << "an older backup";
+  table_.loadAtStartUp(p, host_);
+  EXPECT_TRUE(table_.registeredPairs.empty());
+  table_.AddRegisteredPair(u"新", u"");
+  table_.saveAtProgramEnd(host_);
+  EXPECT_EQ(bytesOf(p), utf16le(u"新,\r\n"));
+  EXPECT_EQ(table_.keptOriginal(), path("registTable.csv.bak2"));
+  EXPECT_EQ(bytesOf(path("registTable.csv.bak2")), original);
+  EXPECT_EQ(bytesOf(path("registTable.csv.bak")), "an older backup");  // never overwritten
+  ASSERT_EQ(host_.messages.size(), 2u);                                // the load error, then where the original went
+  EXPECT_NE(host_.messages[1].text.find(path("registTable.csv.bak2")), std::u16string::npos);
+  // Once kept, later saves simply write.
+  ScriptedHost h;
+  table_.AddRegisteredPair(u"後", u"");
+  EXPECT_EQ(table_.SaveRegisteredTable(p, h), 0);
+  EXPECT_TRUE(h.messages.empty());
+  EXPECT_FALSE(fs::exists(dir_ / "registTable.csv.bak3"));
+}
+
+TEST_F(TableFiles, ASuccessfulReloadClearsTheProtection) {
+  const std::u16string p = file("t.csv", utf16le(u"a\r\n\r\n"));
+  table_.LoadRegisteredTable(p, host_);
+  file("t.csv", utf16le(u"a\r\n"));
+  ASSERT_EQ(table_.LoadRegisteredTable(p, host_), 1);
+  ASSERT_EQ(table_.SaveRegisteredTable(p, host_), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "t.csv.bak"));
+}
+
+TEST(TableFormat, OddBytesNeverCrashTheReader) {
+  std::vector<RegisteredPair> pairs;
+  EXPECT_TRUE(
+      parseRegisteredTable("\xFF\xFE"
+                           "a",
+                           pairs));  // a stray byte
+  pairs.clear();
+  EXPECT_TRUE(parseRegisteredTable("\xEF\xBB\xBF\xE6\xBC", pairs));
+  EXPECT_EQ(pairs.size(), 1u);
+}
+
+}  // namespace
+}  // namespace lexova
