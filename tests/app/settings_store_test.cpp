@@ -3,8 +3,13 @@
 #include "app/settings/settings_store.h"
 
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "app/settings/app_settings.h"
+#include "host/scripted_host.h"
+#include "text/utf.h"
 
 using lexova::app::Owner;
 using lexova::app::SettingsStore;
@@ -159,6 +164,41 @@ class SettingsStoreTest : public QObject {
     const AllSettings s = SettingsStore(file()).load();
     QCOMPARE(s.recentFiles.size(), std::size_t{2});
     QVERIFY(s.recentFiles[1] == u"/b.xml");
+  }
+
+  void startUpLoadsTheTableAndDefaultsTheFonts() {
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    write("FolderPath/UserDataFolder", data.filePath("moved-away"));
+    SettingsStore store(file());
+    lexova::ScriptedHost host;
+    auto app = lexova::app::loadApplicationSettings(
+        store, host, [](lexova::settings::Charset) { return std::u16string(u"Some Font"); });
+    QVERIFY(app.has_value());
+    const QString expected = data.filePath("tessaly/Lexova PRO User Data");
+    QCOMPARE(QString::fromStdString(lexova::text::toUtf8(app->userDataFolder)), expected);
+    // The stale folder value was written back when it was resolved.
+    QCOMPARE(QSettings(file(), QSettings::IniFormat).value("FolderPath/UserDataFolder").toString(), expected);
+    QVERIFY(app->fonts.western.name == u"Some Font");
+    QVERIFY(app->table.registeredTableFile == lexova::text::fromUtf8((expected + "/registTable.csv").toStdString()));
+    QVERIFY(app->table.registeredPairs.empty());
+    QVERIFY(host.messages.empty());  // a missing table is simply empty
+
+    app->table.AddRegisteredPair(u"亞", u"亜");
+    app->values.settings.nMaxMRU = 7;
+    lexova::app::saveApplicationSettings(store, *app, host);
+    QVERIFY(QFile::exists(expected + "/registTable.csv"));
+    QCOMPARE(QSettings(file(), QSettings::IniFormat).value("Settings/nMaxMRU").toInt(), 7);
+    qunsetenv("XDG_DATA_HOME");
+  }
+
+  void startUpStopsOnAnInvalidParameter() {
+    write("Parameter/WAREKI", "|x");
+    SettingsStore store(file());
+    lexova::ScriptedHost host;
+    QVERIFY(!lexova::app::loadApplicationSettings(store, host).has_value());
+    QCOMPARE(host.messages.size(), std::size_t{1});
+    QVERIFY(host.messages[0].caption == u"パラメータエラー");
   }
 
   void everyValueHasOneEntry() {
