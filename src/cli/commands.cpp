@@ -12,6 +12,8 @@
 #include "document/vuzozoviv/reader.h"
 #include "document/vuzozoviv/writer.h"
 #include "editing/registered_table.h"
+#include "reconstruct/first_article.h"
+#include "reconstruct/page_pass.h"
 #include "text/utf.h"
 
 namespace lexova::cli {
@@ -221,12 +223,21 @@ void dumpPage(JsonWriter& j, const COcrPage& p) {
   j.endObject();
 }
 
-void dumpPaper(JsonWriter& j, const COcrPaper& paper) {
+// The positions the editor takes after opening (with --opened).
+struct OpenedState {
+  int firstArticlePage, currentPage;
+};
+
+void dumpPaper(JsonWriter& j, const COcrPaper& paper, const OpenedState* opened = nullptr) {
   j.beginObject();
   j.key("encoding"), j.value(paper.encoding);
   j.key("maxPageWidth"), j.value(paper.maxPageWidth);
   j.key("maxPageHeight"), j.value(paper.maxPageHeight);
   j.key("standardDpi"), j.value(paper.standardDpi);
+  if (opened) {
+    j.key("firstArticlePage"), j.value(opened->firstArticlePage);
+    j.key("currentPage"), j.value(opened->currentPage);
+  }
   j.key("sections");
   j.beginArray();
   for (const std::u16string& s : paper.customSections) j.value(std::u16string_view(s));
@@ -256,7 +267,18 @@ void outlinePaper(const COcrPaper& paper) {
           for (const COcrChar& c : l.chars) t += c.code[0] == u'\r' ? u"⏎" : codeText(c.code);
           out += pad;
           out += l.attr == kAttrRuby ? "ruby " : l.attr == kAttrEmph ? "emph " : l.attr == kAttrFootnote ? "note " : "";
-          out += text::toUtf8(t) + "\n";
+          out += text::toUtf8(t);
+          if (l.attr != kAttrNone && l.baseLine) {
+            // What the annotation covers: base characters RCS..RCE.
+            std::u16string covered;
+            int k = 0;
+            for (const COcrChar& c : l.baseLine->chars) {
+              ++k;
+              if (k >= l.RCS && k <= l.RCE) covered += codeText(c.code);
+            }
+            out += "  → " + std::to_string(l.RCS) + ".." + std::to_string(l.RCE) + " " + text::toUtf8(covered);
+          }
+          out += "\n";
         }
       };
       lines(b.lines, "    ");
@@ -298,22 +320,41 @@ int runCheck(const Args& args) {
   return l.result.paper ? kExitOk : kExitReadError;
 }
 
-int runDump(const Args& args) {
+int runDump(Context& ctx, const Args& all) {
+  Args args;
+  bool opened = false;
+  for (const std::string& a : all) {
+    if (a == "--opened") {
+      opened = true;
+    } else {
+      args.push_back(a);
+    }
+  }
   std::string error;
   const auto p = parseArgs(args, true, {}, error);
   if (!p) return usageError(error);
   if (p->positional.size() != 1) return usageError("dump takes one work file");
-  const Loaded l = load(p->positional[0]);
+  Loaded l = load(p->positional[0]);
   if (!l.result.paper) {
     printError(p->positional[0] + ": " + l.message);
     return kExitReadError;
   }
+  COcrPaper& paper = *l.result.paper;
+  OpenedState state{};
+  if (opened) {
+    // What opening the file in the editor does before the first page is shown.
+    state.firstArticlePage = reconstruct::FindFirstArticlePage(&paper);
+    state.currentPage = reconstruct::currentPageForArticle(paper, state.firstArticlePage);
+    const settings::ReconstructionOptions o = settings::reconstructionOptions(ctx.values.settings);
+    for (COcrPage& page : paper.pages) reconstruct::AnnotatePageAfterReading(page, o.monoRuby, o.smallKanaToNormal);
+  }
   if (p->json) {
     JsonWriter j(stdout);
-    dumpPaper(j, *l.result.paper);
+    dumpPaper(j, paper, opened ? &state : nullptr);
     j.finish();
   } else {
-    outlinePaper(*l.result.paper);
+    if (opened) std::printf("first article page %d, current page %d\n", state.firstArticlePage, state.currentPage);
+    outlinePaper(paper);
   }
   return kExitOk;
 }
@@ -511,7 +552,11 @@ std::string usageText() {
          "\n"
          "Commands:\n"
          "  check [--json] FILE      read FILE and report whether it is a valid work file\n"
-         "  dump [--json] FILE       print the model read from FILE (an outline, or JSON)\n"
+         "  dump [--json] [--opened] FILE\n"
+         "                           print the model read from FILE (an outline, or JSON); with\n"
+         "                           --opened, after the pass opening a file runs (annotation lines\n"
+         "                           split and attached, mono ruby and full-size kana by the settings)\n"
+         "                           and with the first-article and current page\n"
          "  convert IN OUT [--encoding 0|1|2] [--first N] [--last M]\n"
          "                           read IN and write it to OUT (0: IN's own encoding,\n"
          "                           1: Shift_JIS, 2: EUC-JP; pages N..M from 0, -1: no bound)\n"
@@ -586,7 +631,7 @@ int runLexova(const Args& all) {
   if (!settings::checkParameters(ctx.values.parameter, ctx.host)) return kExitParameter;
 
   if (cmd == "check") return runCheck(rest);
-  if (cmd == "dump") return runDump(rest);
+  if (cmd == "dump") return runDump(ctx, rest);
   if (cmd == "convert") return runConvert(rest);
   if (cmd == "settings") return runSettings(ctx, rest);
   return runTable(ctx, rest);

@@ -20,7 +20,7 @@ using Args = std::vector<std::string>;
 struct Context;
 
 int runCheck(const Args& args);
-int runDump(const Args& args);
+int runDump(Context& ctx, const Args& args);
 int runConvert(const Args& args);
 int runSettings(Context& ctx, const Args& args);
 int runTable(Context& ctx, const Args& args);

@@ -137,6 +137,47 @@ TEST_F(LexovaTool, HelpAndVersion) {
   EXPECT_TRUE(v.out.starts_with("lexova "));
 }
 
+TEST_F(LexovaTool, DumpOpenedRunsThePassAndFindsTheFirstArticle) {
+  // Page 1 is a cover; the title block stands on page 2. The ruby line beside the
+  // body line holds two runs and a small kana.
+  const std::u16string body =
+      u"  <page number=\"1\" file=\"cover.tif\"/>\n"
+      u"  <page number=\"2\" file=\"p2.tif\">\n"
+      u"    <block type=\"text\" direction=\"vertical\" x=\"100\" y=\"100\" width=\"40\" height=\"40\" sec=\"title\">\n"
+      u"    </block>\n"
+      u"    <block type=\"text\" direction=\"vertical\" x=\"100\" y=\"100\" width=\"70\" height=\"300\" sec=\"\">\n"
+      u"      <line x=\"142\" y=\"110\" width=\"20\" height=\"284\" attr=\"ruby\">\n"
+      u"        <char x=\"142\" y=\"110\" width=\"20\" height=\"20\" num_cand=\"0\"><result>く</result></char>\n"
+      u"        <char x=\"142\" y=\"154\" width=\"20\" height=\"20\" num_cand=\"0\"><result>ゃ</result></char>\n"
+      u"        <char x=\"142\" y=\"330\" width=\"20\" height=\"20\" num_cand=\"0\"><result>い</result></char>\n"
+      u"      </line>\n"
+      u"      <line x=\"100\" y=\"100\" width=\"40\" height=\"300\" attr=\"\">\n"
+      u"        <char x=\"100\" y=\"100\" width=\"40\" height=\"40\" num_cand=\"0\"><result>蜘</result></char>\n"
+      u"        <char x=\"100\" y=\"144\" width=\"40\" height=\"40\" num_cand=\"0\"><result>蛛</result></char>\n"
+      u"        <char x=\"100\" y=\"188\" width=\"40\" height=\"40\" num_cand=\"0\"><result>の</result></char>\n"
+      u"        <char x=\"100\" y=\"232\" width=\"40\" height=\"40\" num_cand=\"0\"><result>先</result></char>\n"
+      u"        <char x=\"100\" y=\"276\" width=\"40\" height=\"40\" num_cand=\"0\"><result>の</result></char>\n"
+      u"        <char x=\"100\" y=\"320\" width=\"40\" height=\"40\" num_cand=\"0\"><result>糸</result></char>\n"
+      u"      </line>\n"
+      u"    </block>\n"
+      u"  </page>\n";
+  const std::string in = file("opened.xml", lexova::testing::workFile(body));
+  const Outcome r = run("dump --json --opened " + in);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(
+      r.out.starts_with("{\"encoding\": 1, \"maxPageWidth\": 169, \"maxPageHeight\": 399, \"standardDpi\": 400, "
+                        "\"firstArticlePage\": 1, \"currentPage\": 1, \"sections\": []"))
+      << r.out.substr(0, 200);
+  const Outcome outline = run("dump --opened " + in);
+  EXPECT_NE(outline.out.find("ruby く  → 1..1 蜘\n    ruby や  → 2..2 蛛\n    ruby い  → 6..6 糸\n"), std::string::npos)
+      << outline.out;
+  // The options come from the settings: no mono ruby, no full-size kana.
+  const Outcome plain = run("--set Settings/モノルビ=0 --set Settings/ルビ拗音促音処理=0 dump --opened " + in);
+  EXPECT_NE(plain.out.find("ruby くゃ  → 1..2 蜘蛛\n"), std::string::npos) << plain.out;
+  // Without --opened the model is as read.
+  EXPECT_EQ(run("dump --json " + in).out.find("firstArticlePage"), std::string::npos);
+}
+
 // ---- settings and the registered-character table ------------------------------------
 
 std::string storeFile(const fs::path& dir) {
