@@ -239,17 +239,15 @@ std::optional<QString> SettingsStore::stored(const QString& key) const {
   const QVariant v = qs_->value(key);
   // An unquoted comma list in a hand-edited file comes back as a list.
   if (v.typeId() == QMetaType::QStringList) return v.toStringList().join(u',');
-  if (!v.canConvert<QString>()) return QString();  // unreadable: the entry refuses it
+  if (!v.canConvert<QString>()) return std::nullopt;  // unreadable: as if absent
   return v.toString();
 }
 
 settings::AllSettings SettingsStore::load() const {
   AllSettings s;
   for (const SettingEntry& e : schema()) {
-    if (const auto v = stored(e.key())) {
-      AllSettings attempt = s;
-      if (e.set(attempt, *v)) s = std::move(attempt);
-    }
+    // A setter that cannot read its text changes nothing: the default stays.
+    if (const auto v = stored(e.key())) e.set(s, *v);
   }
   if (!ignoreStored_) {
     for (int i = 1; i <= kMaxRecent && static_cast<int>(s.recentFiles.size()) < s.settings.nMaxMRU; ++i) {

@@ -34,8 +34,8 @@ struct SettingEntry {
   Owner owner;
   // The value as held.
   SettingValue (*get)(const settings::AllSettings&);
-  // Reads the stored text into the values; false when it cannot be read (the
-  // default then stays).
+  // Reads the stored text into the values; false, changing nothing, when it cannot
+  // be read (the default then stays).
   bool (*set)(settings::AllSettings&, const QString& stored);
   // The text the store keeps.
   QString (*store)(const settings::AllSettings&);

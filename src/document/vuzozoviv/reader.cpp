@@ -3,10 +3,7 @@
 #include <locale.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
-#include <clocale>
-#include <cmath>
 #include <cstdlib>
 #include <new>
 #include <unordered_map>

@@ -33,8 +33,6 @@ class LineScanner {
   std::u16string_view line() const { return {buf_, len_}; }
   std::size_t pos() const { return pos_; }
   void setPos(std::size_t p) { pos_ = p; }
-  const char16_t* data() const { return buf_; }
-  std::size_t size() const { return len_; }
 
   // Skips blanks (9, 10, 13, 32), reading further lines as needed; true when the
   // cursor stands on another character, false at the end of the file.
