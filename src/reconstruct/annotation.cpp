@@ -372,13 +372,14 @@ bool SplitMonoRuby(COcrBlock& block, LineList::iterator R) {
   const bool vertical = block.direction == kVertical;
   const COcrLine& baseLine = *R->baseLine;
   const int baseChars = static_cast<int>(baseLine.chars.size());
+  // The range is checked before it is measured: values from a file may lie anywhere.
+  if (R->RCS < 1 || R->RCS > baseChars || R->RCE <= R->RCS) return false;
   int n = R->RCE - R->RCS + 1;
-  if (n <= 1) return false;
   if (R->RCE >= baseChars) {
     n = R->RCE - R->RCS;
     if (baseLine.chars.empty() || !isLineBreak(baseLine.chars.back())) ++n;
   }
-  if (R->charCount < n || R->RCS < 1 || R->RCS > baseChars) return false;
+  if (R->charCount < n) return false;
 
   std::vector<const COcrChar*> base;
   for (const COcrChar& c : baseLine.chars) base.push_back(&c);

@@ -1,5 +1,7 @@
 #include "reconstruct/first_article.h"
 
+#include <climits>
+
 namespace lexova::reconstruct {
 namespace {
 
@@ -25,7 +27,8 @@ int FindFirstArticlePage(const COcrPaper* paper) {
   if (!paper) return -1;
   for (const COcrPage& p : paper->pages) {
     for (const COcrBlock& b : p.blocks) {
-      if (opensArticle(b.sec)) return p.number - 1;
+      // Page numbers come from the file: the lowest one cannot go lower.
+      if (opensArticle(b.sec)) return p.number == INT_MIN ? INT_MIN : p.number - 1;
     }
   }
   return -1;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <utility>
+
 #include "reconstruct/page_pass.h"
 #include "support/page_builder.h"
 
@@ -331,6 +334,13 @@ TEST(MonoRuby, NothingWithoutABaseOrWithOneCharacter) {
   b.lines.front().baseLine = &b.lines.back();
   b.lines.front().RCE = 1;
   EXPECT_FALSE(SplitMonoRuby(b, b.lines.begin()));
+  // Ranges as a file may hold them, far outside the base line.
+  for (auto [rcs, rce] : {std::pair{1, INT_MIN}, {INT_MIN, INT_MAX}, {INT_MAX, INT_MAX}, {0, 3}}) {
+    b.lines.front().RCS = rcs;
+    b.lines.front().RCE = rce;
+    EXPECT_FALSE(SplitMonoRuby(b, b.lines.begin())) << rcs << ".." << rce;
+    EXPECT_EQ(b.lines.size(), 2u);
+  }
 }
 
 // ---- small kana ---------------------------------------------------------------------------

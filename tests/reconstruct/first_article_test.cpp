@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace lexova::reconstruct {
 namespace {
 
@@ -59,6 +61,10 @@ TEST(FirstArticle, ANumberOutsideTheListOpensThePageHoldingTheTitle) {
   const COcrPaper negative = paper({0, 1}, 0);
   EXPECT_EQ(FindFirstArticlePage(&negative), -1);  // number 0: as if there were none
   EXPECT_EQ(currentPageForArticle(negative, -1), 0);
+  // The lowest number a file can hold does not wrap round to the highest.
+  const COcrPaper lowest = paper({INT_MIN, 1}, 0);
+  EXPECT_LT(FindFirstArticlePage(&lowest), 0);
+  EXPECT_EQ(currentPageForArticle(lowest, FindFirstArticlePage(&lowest)), 0);
 }
 
 TEST(FirstArticle, AfterAppendingTheNewNumbersCount) {
