@@ -36,8 +36,8 @@ int FindFirstArticlePage(const COcrPaper* paper) {
 
 int currentPageForArticle(const COcrPaper& paper, int firstArticlePage) {
   const int count = static_cast<int>(paper.pages.size());
-  if (firstArticlePage < 0 || count == 0) return 0;
-  if (firstArticlePage < count) return firstArticlePage;
+  if (firstArticlePage == -1 || count == 0) return 0;
+  if (firstArticlePage >= 0 && firstArticlePage < count) return firstArticlePage;
   const int position = openingPagePosition(paper);
   return position >= 0 ? position : 0;
 }

@@ -61,10 +61,14 @@ TEST(FirstArticle, ANumberOutsideTheListOpensThePageHoldingTheTitle) {
   const COcrPaper negative = paper({0, 1}, 0);
   EXPECT_EQ(FindFirstArticlePage(&negative), -1);  // number 0: as if there were none
   EXPECT_EQ(currentPageForArticle(negative, -1), 0);
+  // Below the list, as above it, the editor opens on the page holding the title.
+  const COcrPaper below = paper({1, -5, 2}, 1);
+  EXPECT_EQ(FindFirstArticlePage(&below), -6);
+  EXPECT_EQ(currentPageForArticle(below, -6), 1);
   // The lowest number a file can hold does not wrap round to the highest.
-  const COcrPaper lowest = paper({INT_MIN, 1}, 0);
-  EXPECT_LT(FindFirstArticlePage(&lowest), 0);
-  EXPECT_EQ(currentPageForArticle(lowest, FindFirstArticlePage(&lowest)), 0);
+  const COcrPaper lowest = paper({1, INT_MIN}, 1);
+  EXPECT_EQ(FindFirstArticlePage(&lowest), INT_MIN);
+  EXPECT_EQ(currentPageForArticle(lowest, INT_MIN), 1);
 }
 
 TEST(FirstArticle, AfterAppendingTheNewNumbersCount) {
