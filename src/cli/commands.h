@@ -1,23 +1,12 @@
-// The commands of the lexova tool. Each takes its own arguments (after the
-// command name) and returns the process exit status.
+// The commands of the lexova tool, one file each. Each takes its own arguments
+// (after the command name) and returns the process exit status.
 #pragma once
 
 #include <string>
-#include <vector>
+
+#include "cli/common.h"
 
 namespace lexova::cli {
-
-enum ExitStatus : int {
-  kExitOk = 0,
-  kExitUsage = 2,
-  kExitReadError = 3,
-  kExitWriteError = 4,
-  kExitParameter = 255,  // the program's -1: an invalid value of section Parameter
-};
-
-using Args = std::vector<std::string>;
-
-struct Context;
 
 int runCheck(const Args& args);
 int runDump(Context& ctx, const Args& args);

@@ -1,0 +1,61 @@
+// What every command of the lexova tool shares: the exit statuses, the argument
+// parser, error output, the settings context and reading a work file.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "app/settings/settings_store.h"
+#include "cli/console_host.h"
+#include "document/vuzozoviv/reader.h"
+#include "settings/values.h"
+
+namespace lexova::cli {
+
+enum ExitStatus : int {
+  kExitOk = 0,
+  kExitUsage = 2,
+  kExitReadError = 3,
+  kExitWriteError = 4,
+  kExitParameter = 255,  // the program's -1: an invalid value of section Parameter
+};
+
+using Args = std::vector<std::string>;
+
+// What every command starts from: the settings as read (with this run's
+// overrides) and the host that shows messages.
+struct Context {
+  app::SettingsStore store;
+  settings::AllSettings values;
+  ConsoleHost host;
+};
+
+// Prints one line on standard error.
+void printError(const std::string& text);
+// Prints the usage error and the hint; returns kExitUsage.
+int usageError(const std::string& text);
+// A whole decimal int, or nothing.
+std::optional<int> parseInt(const std::string& s);
+
+// Options of one command: the flags it accepts and the positional arguments.
+struct Parsed {
+  bool json = false;
+  std::unordered_map<std::string, std::string> values;
+  std::vector<std::string> positional;
+};
+
+// Parses args: --json (when accepted), --NAME VALUE for each of valued, the
+// rest positional. Nothing, with error set, for an unknown or incomplete option.
+std::optional<Parsed> parseArgs(const Args& args, bool acceptJson, const std::vector<std::string>& valued,
+                                std::string& error);
+
+// A work file read as the tool reads it: the reader, then the standard dpi.
+struct Loaded {
+  vuzozoviv::ReadResult result;
+  std::string message;  // UTF-8, empty when ok
+};
+Loaded load(const std::string& path);
+
+}  // namespace lexova::cli

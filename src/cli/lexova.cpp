@@ -1,0 +1,101 @@
+// The lexova tool as a whole: the global options, the start-up check of the
+// settings, then one command.
+#include <cstdio>
+
+#include "cli/commands.h"
+
+namespace lexova::cli {
+
+std::string usageText() {
+  return "Usage: lexova COMMAND [OPTIONS] ARGS\n"
+         "\n"
+         "Checks, inspects and converts the VuzOzovIV work files of the Lexova correction editor.\n"
+         "\n"
+         "Commands:\n"
+         "  check [--json] FILE      read FILE and report whether it is a valid work file\n"
+         "  dump [--json] [--opened] FILE\n"
+         "                           print the model read from FILE (an outline, or JSON); with\n"
+         "                           --opened, after the pass opening a file runs (annotation lines\n"
+         "                           split and attached, mono ruby and full-size kana by the settings)\n"
+         "                           and with the first-article and current page\n"
+         "  convert IN OUT [--encoding 0|1|2] [--first N] [--last M]\n"
+         "                           read IN and write it to OUT (0: IN's own encoding,\n"
+         "                           1: Shift_JIS, 2: EUC-JP; pages N..M from 0, -1: no bound)\n"
+         "  settings [--json]        print every setting with its default\n"
+         "  table list [FILE] [--json]\n"
+         "                           print the registered-character table (default: the configured one)\n"
+         "  table add SEARCH [REPLACEMENT]\n"
+         "                           add a pair to the configured table and save it\n"
+         "\n"
+         "Options for every command (neither writes to the settings store):\n"
+         "  --set Section/Name=value override one setting for this run (repeatable)\n"
+         "  --defaults               ignore the stored settings\n"
+         "\n"
+         "Options:\n"
+         "  --help                   show this help\n"
+         "  --version                show the version\n"
+         "\n"
+         "Exit status: 0 success, 2 usage error, 3 the work file or table cannot be read,\n"
+         "4 the output cannot be written, 255 an invalid value of section Parameter.\n";
+}
+
+int runLexova(const Args& all) {
+  // Global options first, wherever they stand.
+  Args args;
+  std::vector<std::pair<std::string, std::string>> overrides;
+  bool defaults = false;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (all[i] == "--set") {
+      if (i + 1 >= all.size()) return usageError("--set needs Section/Name=value");
+      const std::string& a = all[++i];
+      const std::size_t eq = a.find('=');
+      if (eq == std::string::npos) return usageError("--set needs Section/Name=value, not " + a);
+      overrides.emplace_back(a.substr(0, eq), a.substr(eq + 1));
+    } else if (all[i] == "--defaults") {
+      defaults = true;
+    } else {
+      args.push_back(all[i]);
+    }
+  }
+  if (args.empty()) {
+    std::fputs(usageText().c_str(), stderr);
+    return kExitUsage;
+  }
+  const std::string& cmd = args[0];
+  const Args rest(args.begin() + 1, args.end());
+  if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+    std::fputs(usageText().c_str(), stdout);
+    return kExitOk;
+  }
+  if (cmd == "--version") {
+    std::printf("lexova %s\n", LEXOVA_VERSION);
+    return kExitOk;
+  }
+  for (const std::string& a : rest) {
+    if (a == "--help") {
+      std::fputs(usageText().c_str(), stdout);
+      return kExitOk;
+    }
+  }
+  if (cmd != "check" && cmd != "dump" && cmd != "convert" && cmd != "settings" && cmd != "table") {
+    return usageError("unknown command '" + cmd + "'");
+  }
+
+  Context ctx;
+  ctx.store.setIgnoreStored(defaults);
+  for (const auto& [key, value] : overrides) {
+    if (!ctx.store.setOverride(QString::fromStdString(key), QString::fromStdString(value))) {
+      return usageError("no setting " + key);
+    }
+  }
+  ctx.values = ctx.store.load();
+  if (!settings::checkParameters(ctx.values.parameter, ctx.host)) return kExitParameter;
+
+  if (cmd == "check") return runCheck(rest);
+  if (cmd == "dump") return runDump(ctx, rest);
+  if (cmd == "convert") return runConvert(rest);
+  if (cmd == "settings") return runSettings(ctx, rest);
+  return runTable(ctx, rest);
+}
+
+}  // namespace lexova::cli
