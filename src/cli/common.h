@@ -54,7 +54,9 @@ std::optional<Parsed> parseArgs(const Args& args, bool acceptJson, const std::ve
 // A work file read as the tool reads it: the reader, then the standard dpi.
 struct Loaded {
   vuzozoviv::ReadResult result;
-  std::string message;  // UTF-8, empty when ok
+  std::string message;  // UTF-8, as the editor shows it; empty when ok
+  // The message with what the system said, for a person on the terminal.
+  std::string fullMessage() const { return result.detail.empty() ? message : message + " (" + result.detail + ")"; }
 };
 Loaded load(const std::string& path);
 

@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/model_json.h"
+#include "cli/output.h"
 #include "reconstruct/first_article.h"
 #include "reconstruct/page_pass.h"
 #include "text/utf.h"
@@ -50,7 +51,7 @@ void outlinePaper(const COcrPaper& paper) {
       }
     }
   }
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  writeTo(stdout, out);
 }
 
 }  // namespace
@@ -71,7 +72,7 @@ int runDump(Context& ctx, const Args& all) {
   if (p->positional.size() != 1) return usageError("dump takes one work file");
   Loaded l = load(p->positional[0]);
   if (!l.result.paper) {
-    printError(p->positional[0] + ": " + l.message);
+    printError(p->positional[0] + ": " + l.fullMessage());
     return kExitReadError;
   }
   COcrPaper& paper = *l.result.paper;

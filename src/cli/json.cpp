@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "cli/output.h"
 #include "text/utf.h"
 
 namespace lexova::cli {
@@ -12,7 +13,7 @@ void JsonWriter::raw(std::string_view s) {
 }
 
 void JsonWriter::flush() {
-  if (!buf_.empty()) std::fwrite(buf_.data(), 1, buf_.size(), out_);
+  writeTo(out_, buf_);
   buf_.clear();
 }
 

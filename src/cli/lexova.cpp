@@ -1,8 +1,12 @@
 // The lexova tool as a whole: the global options, the start-up check of the
 // settings, then one command.
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 
 namespace lexova::cli {
 
@@ -39,7 +43,9 @@ std::string usageText() {
          "4 the output cannot be written, 255 an invalid value of section Parameter.\n";
 }
 
-int runLexova(const Args& all) {
+namespace {
+
+int runCommandLine(const Args& all) {
   // Global options first, wherever they stand.
   Args args;
   std::vector<std::pair<std::string, std::string>> overrides;
@@ -96,6 +102,22 @@ int runLexova(const Args& all) {
   if (cmd == "convert") return runConvert(rest);
   if (cmd == "settings") return runSettings(ctx, rest);
   return runTable(ctx, rest);
+}
+
+}  // namespace
+
+int runLexova(const Args& args) {
+  // A reader that went away is a failed write (EPIPE), reported like any other,
+  // not a silent death by signal.
+  std::signal(SIGPIPE, SIG_IGN);
+  const int status = runCommandLine(args);
+  // Output that did not arrive is a failure: a full disk, a closed pipe.
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  const int err = standardOutputError() != 0 ? standardOutputError() : errno;
+  printError(std::string("lexova: cannot write standard output") +
+             (err != 0 ? ": " + std::string(std::strerror(err)) : ""));
+  return status == kExitOk ? kExitWriteError : status;
 }
 
 }  // namespace lexova::cli

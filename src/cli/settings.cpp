@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/output.h"
 #include "text/utf.h"
 
 namespace lexova::cli {
@@ -73,7 +74,7 @@ int runSettings(Context& ctx, const Args& args) {
         std::string("  ") + name + ": " + text::toUtf8(font->name) + " (height " + std::to_string(font->height) + ")\n";
   }
   out += "\nStore: " + utf8(ctx.store.fileName()) + "\n";
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  writeTo(stdout, out);
   return kExitOk;
 }
 

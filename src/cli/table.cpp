@@ -1,25 +1,15 @@
 // lexova table: lists the registered-character table or adds a pair to it.
 #include <cstdio>
-#include <filesystem>
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/output.h"
 #include "editing/registered_table.h"
-#include "io/byte_io.h"
 #include "text/utf.h"
 
 namespace lexova::cli {
 
 namespace {
-
-bool readable(std::u16string_view path) {
-  try {
-    io::FileSource probe(text::toUtf8(path));
-    return true;
-  } catch (const io::IoError&) {
-    return false;
-  }
-}
 
 // The configured table file: 登録テーブル名, or registTable.csv in the user data folder.
 std::u16string configuredTable(const Context& ctx) {
@@ -32,12 +22,13 @@ int tableList(Context& ctx, const Parsed& p) {
   const std::u16string path = explicitFile ? text::fromUtf8(p.positional[0]) : configuredTable(ctx);
   RegisteredTable table;
   if (table.LoadRegisteredTable(path, ctx.host) < 0) {
-    const bool missing = !std::filesystem::exists(text::toUtf8(path));
-    if (missing && !explicitFile) {
-      // A configured table that does not exist yet is an empty one.
-    } else {
-      // A table with an empty line has shown its message; one that cannot be opened has not.
-      if (!readable(path)) printError("lexova: cannot open " + text::toUtf8(path));
+    const TableLoadFailure why = table.lastLoadFailure();
+    // A configured table that does not exist yet is an empty one.
+    if (why != TableLoadFailure::Missing || explicitFile) {
+      // The other failures have shown their message; these have not.
+      if (why == TableLoadFailure::Missing || why == TableLoadFailure::Unopenable) {
+        printError("lexova: " + table.lastOpenError());
+      }
       return kExitReadError;
     }
   }
@@ -61,7 +52,7 @@ int tableList(Context& ctx, const Parsed& p) {
     for (const auto& [search, replacement] : table.registeredPairs) {
       out += text::toUtf8(search) + "\t" + text::toUtf8(replacement) + "\n";
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    writeTo(stdout, out);
   }
   return kExitOk;
 }

@@ -13,24 +13,6 @@
 namespace lexova {
 namespace {
 
-std::u16string decodeTable(std::string_view b) {
-  auto utf16 = [](std::string_view d, bool bigEndian) {
-    std::u16string out;
-    out.reserve(d.size() / 2);
-    for (std::size_t i = 0; i + 1 < d.size(); i += 2) {
-      const auto hi = static_cast<unsigned char>(d[bigEndian ? i : i + 1]);
-      const auto lo = static_cast<unsigned char>(d[bigEndian ? i + 1 : i]);
-      out.push_back(static_cast<char16_t>(hi << 8 | lo));
-    }
-    if (d.size() % 2) out.push_back(0xFFFD);  // a stray last byte
-    return out;
-  };
-  if (b.starts_with("\xFF\xFE")) return utf16(b.substr(2), false);
-  if (b.starts_with("\xFE\xFF")) return utf16(b.substr(2), true);
-  if (b.starts_with("\xEF\xBB\xBF")) return text::fromUtf8(b.substr(3));
-  return text::decodeText(b, text::Encoding::ShiftJis);
-}
-
 bool isSeparator(char16_t c) {
   return c == u' ' || c == u',' || c == u'\t' || c == u'\n' || c == u'\r';
 }
@@ -41,8 +23,37 @@ std::string utf8(std::u16string_view s) {
 
 }  // namespace
 
-bool parseRegisteredTable(std::string_view bytes, std::vector<RegisteredPair>& pairs) {
-  const std::u16string t = decodeTable(bytes);
+std::optional<std::u16string> decodeTableText(std::string_view b) {
+  std::u16string t;
+  std::size_t replaced = 0;
+  const bool littleEndian = b.starts_with("\xFF\xFE");
+  if (littleEndian || b.starts_with("\xFE\xFF")) {
+    const std::string_view d = b.substr(2);
+    if (d.size() % 2) return std::nullopt;  // half a character at the end
+    t.reserve(d.size() / 2);
+    for (std::size_t i = 0; i < d.size(); i += 2) {
+      const auto lo = static_cast<unsigned char>(d[littleEndian ? i : i + 1]);
+      const auto hi = static_cast<unsigned char>(d[littleEndian ? i + 1 : i]);
+      t.push_back(static_cast<char16_t>(hi << 8 | lo));
+    }
+  } else if (b.starts_with("\xEF\xBB\xBF")) {
+    t = text::fromUtf8(b.substr(3), &replaced);
+  } else {
+    // What editors on other systems write has no mark: UTF-8 when it is valid.
+    t = text::fromUtf8(b, &replaced);
+    if (replaced > 0) {
+      replaced = 0;
+      t = text::decodeText(b, text::Encoding::ShiftJis, &replaced);
+    }
+  }
+  if (replaced > 0 || t.find(u'\0') != std::u16string::npos) return std::nullopt;
+  return t;
+}
+
+TableLoadFailure parseRegisteredTable(std::string_view bytes, std::vector<RegisteredPair>& pairs) {
+  const std::optional<std::u16string> decoded = decodeTableText(bytes);
+  if (!decoded) return TableLoadFailure::Undecodable;
+  const std::u16string& t = *decoded;
   std::size_t pos = 0;
   while (pos < t.size()) {
     // One line as a text-mode read delivers it: up to and including LF.
@@ -58,10 +69,10 @@ bool parseRegisteredTable(std::string_view bytes, std::vector<RegisteredPair>& p
       while (i < line.size() && !isSeparator(line[i])) ++i;
       if (i > start) tokens[n++] = line.substr(start, i - start);
     }
-    if (n == 0) return false;
+    if (n == 0) return TableLoadFailure::EmptyLine;
     pairs.emplace_back(std::u16string(tokens[0]), std::u16string(tokens[1]));
   }
-  return true;
+  return TableLoadFailure::None;
 }
 
 std::string formatRegisteredTable(const std::vector<RegisteredPair>& pairs) {
@@ -83,43 +94,81 @@ std::string formatRegisteredTable(const std::vector<RegisteredPair>& pairs) {
 
 std::u16string backupPath(std::u16string_view path) {
   std::u16string candidate = std::u16string(path) + u".bak";
-  for (int n = 2; std::filesystem::exists(utf8(candidate)); ++n) {
+  // A dangling link is a name in use too.
+  for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(utf8(candidate))); ++n) {
     candidate = std::u16string(path) + u".bak" + text::fromUtf8(std::to_string(n));
   }
   return candidate;
 }
 
+int RegisteredTable::failLoad(TableLoadFailure why, std::u16string_view path, Host& host) {
+  registeredPairs.clear();
+  lastFailure_ = why;
+  // Nothing to lose when the file is not there; anything else is kept safe.
+  if (why != TableLoadFailure::Missing) failedPath_ = path;
+  const std::u16string file = u"文字登録テーブル(" + std::u16string(path) + u")";
+  std::u16string text;
+  switch (why) {
+    case TableLoadFailure::EmptyLine:
+      text = u"文字登録テーブル読み込みエラー";
+      break;
+    case TableLoadFailure::Undecodable:
+      text = file +
+             u"の文字コードを判別できません。UTF-16、UTF-8、シフトJISのいずれとしても読めない部分があります。"
+             u"テーブルは空になり、保存するときは元のファイルを別名で残します。";
+      break;
+    case TableLoadFailure::NotRegularFile:
+      text = file + u"は通常のファイルではないため読み込めません。";
+      break;
+    case TableLoadFailure::TooLarge:
+      text = file + u"は大きすぎるため読み込めません(64MBまで)。";
+      break;
+    default:
+      return -1;  // missing or unopenable: no message
+  }
+  host.message(text, u"ファイル読み込みエラー", MessageIcon::Error);
+  return -1;
+}
+
 int RegisteredTable::LoadRegisteredTable(std::u16string_view path, Host& host) {
   registeredPairs.clear();
+  lastFailure_ = TableLoadFailure::None;
+  lastOpenError_.clear();
   std::string bytes;
   try {
-    bytes = io::readFile(utf8(path));
-  } catch (const io::IoError&) {
-    // Nothing to lose when the file is not there; an unreadable file is kept safe.
-    if (std::filesystem::exists(utf8(path))) failedPath_ = path;
-    return -1;
+    bytes = io::readFile(utf8(path), kMaxRegisteredTableBytes);
+  } catch (const io::IoError& e) {
+    lastOpenError_ = e.what();
+    switch (e.kind()) {
+      case io::IoFailure::Missing:
+        return failLoad(TableLoadFailure::Missing, path, host);
+      case io::IoFailure::NotRegularFile:
+        return failLoad(TableLoadFailure::NotRegularFile, path, host);
+      case io::IoFailure::TooLarge:
+        return failLoad(TableLoadFailure::TooLarge, path, host);
+      case io::IoFailure::Other:
+        break;
+    }
+    return failLoad(TableLoadFailure::Unopenable, path, host);
   }
-  if (!parseRegisteredTable(bytes, registeredPairs)) {
-    registeredPairs.clear();
-    failedPath_ = path;
-    host.message(u"文字登録テーブル読み込みエラー", u"ファイル読み込みエラー", MessageIcon::Error);
-    return -1;
-  }
+  const TableLoadFailure parsed = parseRegisteredTable(bytes, registeredPairs);
+  if (parsed != TableLoadFailure::None) return failLoad(parsed, path, host);
   if (failedPath_ == path) failedPath_.clear();
   return static_cast<int>(registeredPairs.size());
 }
 
 int RegisteredTable::SaveRegisteredTable(std::u16string_view path, Host& host) {
-  const std::string target = utf8(path);
   auto openError = [&] {
     host.message(u"ファイル(" + std::u16string(path) + u")が開けません", u"ファイルオープンエラー", MessageIcon::Error);
     return -1;
   };
   try {
-    io::SafeFileSink sink(target);
+    io::SafeFileSink sink(utf8(path));
     // The original of a table that failed to load is the user's only copy of it.
+    // Through a symbolic link, that is the file the link names.
+    const std::string& target = sink.resolvedTarget();
     if (!failedPath_.empty() && failedPath_ == path && std::filesystem::exists(target)) {
-      const std::u16string kept = backupPath(path);
+      const std::u16string kept = backupPath(text::fromUtf8(target));
       std::error_code ec;
       std::filesystem::rename(target, utf8(kept), ec);
       if (ec) return openError();

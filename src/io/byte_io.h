@@ -1,6 +1,8 @@
 // Byte sources and sinks shared by every reader and writer, and the safe way of
 // writing a file: a temporary file in the target folder, flushed, then renamed
 // over the target, so that a crash or a full disk never leaves half a file.
+// Files are read only when they are regular files: a FIFO, a device or a folder
+// named as input is refused at once instead of blocking or reading forever.
 #pragma once
 
 #include <cstddef>
@@ -11,10 +13,19 @@
 
 namespace lexova::io {
 
-// Raised by sources and sinks when the operating system reports a failure.
+// What kind of failure an IoError reports, for callers that word it themselves.
+enum class IoFailure { Other, Missing, NotRegularFile, TooLarge };
+
+// Raised by sources and sinks when the operating system reports a failure, or
+// when a file is not one they may read or replace. what() names the file.
 class IoError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit IoError(const std::string& what, IoFailure kind = IoFailure::Other)
+      : std::runtime_error(what), kind_(kind) {}
+  IoFailure kind() const { return kind_; }
+
+ private:
+  IoFailure kind_;
 };
 
 class ByteSource {
@@ -36,15 +47,19 @@ class MemorySource final : public ByteSource {
 
 class FileSource final : public ByteSource {
  public:
-  // Opens path for reading; throws IoError when it cannot be opened.
+  // Opens path for reading without blocking; throws IoError when it cannot be
+  // opened or is not a regular file (a folder, FIFO, device or socket).
   explicit FileSource(const std::string& path);
   ~FileSource() override;
   FileSource(const FileSource&) = delete;
   FileSource& operator=(const FileSource&) = delete;
   std::size_t read(std::uint8_t* dst, std::size_t n) override;
+  // The size of the file when it was opened.
+  std::uint64_t size() const { return size_; }
 
  private:
   int fd_ = -1;
+  std::uint64_t size_ = 0;
 };
 
 class ByteSink {
@@ -72,9 +87,18 @@ class CountingSink final : public ByteSink {
 // Writes a file safely. Bytes go to a temporary file beside the target; commit()
 // flushes it to disk and renames it over the target. Destroying an uncommitted
 // SafeFileSink removes the temporary file and leaves the target untouched.
+//
+// A target that is a symbolic link is written through: the file it names is
+// replaced (beside that file), the link stays. A target that exists but is not a
+// regular file is refused. A new file gets the usual mode (0666 less the umask);
+// a replaced one keeps its mode, owner and group, with the owner's read and write
+// bits added so that it can be read back. The temporary file is hidden and named
+// after the target (".NAME.lexova-XXXXXX") and locked while it is in use; a
+// successful commit removes such files that earlier, dead writers left behind.
 class SafeFileSink final : public ByteSink {
  public:
-  // Throws IoError when the temporary file cannot be created.
+  // Throws IoError when the target may not be replaced or the temporary file
+  // cannot be created.
   explicit SafeFileSink(const std::string& target);
   ~SafeFileSink() override;
   SafeFileSink(const SafeFileSink&) = delete;
@@ -83,17 +107,23 @@ class SafeFileSink final : public ByteSink {
   using ByteSink::write;
   // Throws IoError when the data cannot be written, flushed or renamed.
   void commit();
+  // The file that commit() replaces: the target with its symbolic links followed.
+  const std::string& resolvedTarget() const { return target_; }
 
  private:
   void flushBuffer();
   std::string target_;
+  std::string folder_, tempPrefix_;
   std::string temp_;
   int fd_ = -1;
   std::string buffer_;
 };
 
-// Reads a whole file; throws IoError.
-std::string readFile(const std::string& path);
+// The hidden temporary names SafeFileSink uses for target start with this.
+std::string temporaryPrefix(const std::string& targetName);
+
+// Reads a whole file; throws IoError, with IoFailure::TooLarge past maxBytes.
+std::string readFile(const std::string& path, std::uint64_t maxBytes = UINT64_MAX);
 bool fileExists(const std::string& path);
 
 }  // namespace lexova::io

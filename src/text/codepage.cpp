@@ -69,9 +69,9 @@ const EncodeTable& encodeTable() {
 Decoded decodeCp932(const std::uint8_t* p, const std::uint8_t* end) {
   const std::uint8_t b = *p;
   if (!isCp932Lead(b)) return {kCp932Single[b], 1};
-  if (end - p < 2 || !isCp932Trail(p[1])) return {kUndefinedChar, 1};
+  if (end - p < 2 || !isCp932Trail(p[1])) return {kUndefinedChar, 1, true};
   const char16_t u = doubleByte(b, p[1]);
-  return {u != 0 ? u : kUndefinedChar, 2};
+  return u != 0 ? Decoded{u, 2} : Decoded{kUndefinedChar, 2, true};
 }
 
 std::uint16_t eucToCp932(std::uint8_t b1, std::uint8_t b2) {
@@ -109,18 +109,18 @@ Decoded decodeEucJp(const std::uint8_t* p, const std::uint8_t* end) {
   const std::ptrdiff_t avail = end - p;
   if (b == 0x8E) {
     if (avail >= 2 && p[1] >= 0xA1 && p[1] <= 0xDF) return {static_cast<char16_t>(0xFF61 + (p[1] - 0xA1)), 2};
-    return {kUndefinedChar, 1};
+    return {kUndefinedChar, 1, true};
   }
   if (b == 0x8F) {
-    if (avail < 2 || !isEucByte(p[1])) return {kUndefinedChar, 1};
-    if (avail < 3 || !isEucByte(p[2])) return {kUndefinedChar, 2};
+    if (avail < 2 || !isEucByte(p[1])) return {kUndefinedChar, 1, true};
+    if (avail < 3 || !isEucByte(p[2])) return {kUndefinedChar, 2, true};
     const char16_t u = kJisX0212[(p[1] - 0xA1) * 94 + (p[2] - 0xA1)];
-    return {u != 0 ? u : kUndefinedChar, 3};
+    return u != 0 ? Decoded{u, 3} : Decoded{kUndefinedChar, 3, true};
   }
-  if (!isEucByte(b) || avail < 2 || !isEucByte(p[1])) return {kUndefinedChar, 1};
+  if (!isEucByte(b) || avail < 2 || !isEucByte(p[1])) return {kUndefinedChar, 1, true};
   const std::uint16_t sjis = eucToCp932(b, p[1]);
   const char16_t u = doubleByte(static_cast<std::uint8_t>(sjis >> 8), static_cast<std::uint8_t>(sjis & 0xFF));
-  return {u != 0 ? u : kUndefinedChar, 2};
+  return u != 0 ? Decoded{u, 2} : Decoded{kUndefinedChar, 2, true};
 }
 
 std::uint16_t cp932Form(char16_t u) {
@@ -156,7 +156,7 @@ int encodeUnit(char16_t u, Encoding e, std::uint8_t out[2]) {
   return 2;
 }
 
-std::u16string decodeText(std::string_view bytes, Encoding e) {
+std::u16string decodeText(std::string_view bytes, Encoding e, std::size_t* undefined) {
   std::u16string out;
   out.reserve(bytes.size());
   const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
@@ -165,6 +165,7 @@ std::u16string decodeText(std::string_view bytes, Encoding e) {
     const Decoded d = decode(e, p, end);
     out.push_back(d.unit);
     p += d.length;
+    if (d.undefined && undefined) ++*undefined;
   }
   return out;
 }

@@ -19,7 +19,8 @@ inline constexpr std::uint16_t kNoForm = 0xFFFF;
 
 struct Decoded {
   char16_t unit;
-  std::uint8_t length;  // bytes consumed, 1 to 3
+  std::uint8_t length;     // bytes consumed, 1 to 3
+  bool undefined = false;  // the bytes name no character: unit is kUndefinedChar in its place
 };
 
 // Decodes the character at p (p < end). A lead byte without a valid trail byte
@@ -50,8 +51,9 @@ std::uint16_t cp932ToEuc(std::uint16_t sjis);
 // The code page 932 code of an EUC-JP JIS X 0208 pair (both bytes 0xA1-0xFE).
 std::uint16_t eucToCp932(std::uint8_t b1, std::uint8_t b2);
 
-// Whole texts. Decoding never fails (undefined sequences read as kUndefinedChar).
-std::u16string decodeText(std::string_view bytes, Encoding e);
+// Whole texts. Decoding never fails (undefined sequences read as kUndefinedChar);
+// undefined, when given, receives how many did.
+std::u16string decodeText(std::string_view bytes, Encoding e, std::size_t* undefined = nullptr);
 // Encoding replaces each character (a surrogate pair counts as one) that has no
 // form by `replacement`.
 std::string encodeText(std::u16string_view text, Encoding e, char replacement = '?');

@@ -52,11 +52,15 @@ std::string toUtf8(std::u16string_view text) {
   return out;
 }
 
-std::u16string fromUtf8(std::string_view text) {
+std::u16string fromUtf8(std::string_view text, std::size_t* replaced) {
   std::u16string out;
   out.reserve(text.size());
   const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
   const auto* end = p + text.size();
+  auto replace = [&] {
+    out.push_back(0xFFFD);
+    if (replaced) ++*replaced;
+  };
   while (p < end) {
     const std::uint8_t b = *p;
     int extra;
@@ -73,14 +77,14 @@ std::u16string fromUtf8(std::string_view text) {
     } else if ((b & 0xF8) == 0xF0) {
       extra = 3, c = b & 0x07, min = 0x10000;
     } else {
-      out.push_back(0xFFFD);
+      replace();
       ++p;
       continue;
     }
     int i = 1;
     for (; i <= extra && p + i < end && (p[i] & 0xC0) == 0x80; ++i) c = (c << 6) | (p[i] & 0x3F);
     if (i <= extra || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-      out.push_back(0xFFFD);
+      replace();
       p += i;
       continue;
     }

@@ -8,8 +8,8 @@ namespace lexova::text {
 
 // Lone surrogates become U+FFFD.
 std::string toUtf8(std::u16string_view text);
-// Malformed UTF-8 sequences become U+FFFD.
-std::u16string fromUtf8(std::string_view text);
+// Malformed UTF-8 sequences become U+FFFD; replaced, when given, receives how many did.
+std::u16string fromUtf8(std::string_view text, std::size_t* replaced = nullptr);
 
 inline bool isHighSurrogate(char16_t u) {
   return u >= 0xD800 && u <= 0xDBFF;

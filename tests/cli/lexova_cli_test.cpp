@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "io/byte_io.h"
+#include "support/temp_dir.h"
 #include "support/workfile.h"
 
 namespace {
@@ -20,13 +21,6 @@ struct Outcome {
 
 class LexovaTool : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("lexova-cli-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::string file(const std::string& name, const std::string& bytes) {
     const fs::path p = dir_ / name;
     std::ofstream(p, std::ios::binary) << bytes;
@@ -42,7 +36,8 @@ class LexovaTool : public ::testing::Test {
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, lexova::io::readFile(out), lexova::io::readFile(err)};
   }
 
-  fs::path dir_;
+  lexova::testing::TempDir tmp_;
+  fs::path dir_ = tmp_.path();
 };
 
 const std::u16string kTwoPages =

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "host/scripted_host.h"
+#include "support/temp_dir.h"
 #include "text/utf.h"
 
 namespace lexova::settings {
@@ -67,8 +68,8 @@ TEST(SettingsRules, ParameterNumbersReadLikeTheCLibraryAndWriteWithPercentF) {
 
 TEST(SettingsRules, ParameterNumbersIgnoreTheUsersLocale) {
   // A German locale, made for the test, writes and reads decimals with a comma.
-  const fs::path dir = fs::temp_directory_path() / ("lexova-locale-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  const lexova::testing::TempDir tmp;
+  const fs::path dir = tmp.path();
   const std::string cmd = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
   if (std::system(cmd.c_str()) != 0 && !fs::exists(dir / "de_DE.UTF-8")) GTEST_SKIP() << "localedef unavailable";
   ::setenv("LOCPATH", dir.c_str(), 1);
@@ -163,15 +164,10 @@ TEST(SettingsRules, CoreOptionsComeFromTheValues) {
 
 class UserDataFolderRules : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = fs::temp_directory_path() / ("lexova-udf-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "program");
-  }
-  void TearDown() override { fs::remove_all(root_); }
+  void SetUp() override { fs::create_directories(root_ / "program"); }
   std::u16string p(const fs::path& x) const { return text::fromUtf8(x.string()); }
-  fs::path root_;
+  lexova::testing::TempDir tmp_;
+  fs::path root_ = tmp_.path();
 };
 
 TEST_F(UserDataFolderRules, AnExistingStoredFolderIsUsedAsItIs) {

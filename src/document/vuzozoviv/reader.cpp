@@ -647,8 +647,9 @@ ReadResult readPaper(io::ByteSource& in, ReadProgress* progress) {
     result.paper = reader.run();
   } catch (const ReadFailure& f) {
     result.code = f.code;
-  } catch (const io::IoError&) {
+  } catch (const io::IoError& e) {
     result.code = kOtherError;
+    result.detail = e.what();
   } catch (const std::bad_alloc&) {
     result.code = kOtherError;
   }
@@ -660,9 +661,10 @@ ReadResult readPaperFile(const std::string& path, ReadProgress* progress) {
   std::unique_ptr<io::FileSource> in;
   try {
     in = std::make_unique<io::FileSource>(path);
-  } catch (const io::IoError&) {
+  } catch (const io::IoError& e) {
     ReadResult r;
     r.code = kFileOpenError;
+    r.detail = e.what();
     return r;
   }
   return readPaper(*in, progress);

@@ -35,12 +35,14 @@ class ReadProgress {
 struct ReadResult {
   std::unique_ptr<COcrPaper> paper;  // null on failure
   int code = kReadOk;
-  int line = 0;  // lineNumber of the scanner at the error
+  int line = 0;        // lineNumber of the scanner at the error
+  std::string detail;  // for kFileOpenError and failed reads: what the system said
 };
 
 // Reads a whole work file. On failure nothing of the partly built paper is kept.
 ReadResult readPaper(io::ByteSource& in, ReadProgress* progress = nullptr);
-// Opens and reads path; an open failure gives kFileOpenError.
+// Opens and reads path; an open failure, or a path that is not a regular file,
+// gives kFileOpenError.
 ReadResult readPaperFile(const std::string& path, ReadProgress* progress = nullptr);
 
 // The message the document shows for a read result ("タグが間違っています。[12行目]").

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "document/vuzozoviv/reader.h"
+#include "support/temp_dir.h"
 #include "support/workfile.h"
 #include "text/utf.h"
 
@@ -376,20 +377,12 @@ TEST(Writer, EmptyCharacterIsWrittenAsTheRejectMark) {
 
 class WriterFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("lexova-writer-" + std::to_string(::getpid()) + "-" +
-                                                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all);
-    std::filesystem::remove_all(dir_);
-  }
   static void touch(const std::filesystem::path& f) {
     std::filesystem::create_directories(f.parent_path());
     std::ofstream(f) << "image";
   }
-  std::filesystem::path dir_;
+  lexova::testing::TempDir tmp_;
+  std::filesystem::path dir_ = tmp_.path();
 };
 
 TEST_F(WriterFiles, MovedImagesAreFoundInTheFolderNamedAfterTheWorkFile) {
