@@ -20,7 +20,7 @@ void JsonWriter::flush() {
 void JsonWriter::finish() {
   raw("\n");
   flush();
-  std::fflush(out_);
+  flushTo(out_);
 }
 
 void JsonWriter::separate() {

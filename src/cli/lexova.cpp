@@ -112,11 +112,8 @@ int runLexova(const Args& args) {
   std::signal(SIGPIPE, SIG_IGN);
   const int status = runCommandLine(args);
   // Output that did not arrive is a failure: a full disk, a closed pipe.
-  errno = 0;
-  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
-  const int err = standardOutputError() != 0 ? standardOutputError() : errno;
-  printError(std::string("lexova: cannot write standard output") +
-             (err != 0 ? ": " + std::string(std::strerror(err)) : ""));
+  if (flushTo(stdout) && standardOutputError() == 0) return status;
+  printError(std::string("lexova: cannot write standard output: ") + std::strerror(standardOutputError()));
   return status == kExitOk ? kExitWriteError : status;
 }
 

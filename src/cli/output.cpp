@@ -17,6 +17,13 @@ void writeTo(std::FILE* out, std::string_view bytes) {
   }
 }
 
+bool flushTo(std::FILE* out) {
+  errno = 0;
+  if (std::fflush(out) == 0 && !std::ferror(out)) return true;
+  if (out == stdout && firstError == 0) firstError = errno != 0 ? errno : EIO;
+  return false;
+}
+
 int standardOutputError() {
   return firstError;
 }

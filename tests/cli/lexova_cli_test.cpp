@@ -1,5 +1,7 @@
 // The lexova tool's contract: output shapes and exit statuses, run as a process.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,11 +29,14 @@ class LexovaTool : public ::testing::Test {
     return p.string();
   }
 
-  Outcome run(const std::string& args) {
+  // Runs lexova with args; standard output goes to stdoutTo when given (then out is empty).
+  Outcome run(const std::string& args, const std::string& stdoutTo = "") {
     const std::string out = (dir_ / "stdout").string(), err = (dir_ / "stderr").string();
     // A private settings store and user data folder: never the real user's.
     const std::string cmd = "env XDG_CONFIG_HOME='" + (dir_ / "config").string() + "' XDG_DATA_HOME='" +
-                            (dir_ / "data").string() + "' " + LEXOVA_BINARY + " " + args + " >" + out + " 2>" + err;
+                            (dir_ / "data").string() + "' timeout 60 " + LEXOVA_BINARY + " " + args + " >" +
+                            (stdoutTo.empty() ? out : stdoutTo) + " 2>" + err;
+    std::ofstream(out).close();
     const int raw = std::system(cmd.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, lexova::io::readFile(out), lexova::io::readFile(err)};
   }
@@ -262,6 +267,81 @@ TEST_F(LexovaTool, AddingToATableThatFailedToLoadKeepsTheOriginal) {
   EXPECT_EQ(run("--set Settings/登録テーブル名=" + table + " table add N").status, 0);
   EXPECT_EQ(lexova::io::readFile(table + ".bak"), "a,b\r\n\r\nc,d\r\n");
   EXPECT_EQ(run("table list " + table).out, "N\t\n");
+}
+
+// ---- files the user owns ------------------------------------------------------------------
+
+TEST_F(LexovaTool, FifosAndDevicesAreRefusedAsInputWithoutBlocking) {
+  const std::string fifo = (dir_ / "fifo").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::vector<std::string> commands = {
+      "check " + fifo,         "dump " + fifo,         "convert " + fifo + " " + (dir_ / "o.xml").string(),
+      "table list " + fifo,    "table list /dev/zero", "check /dev/zero",
+      "check " + dir_.string()};
+  for (const std::string& args : commands) {
+    const Outcome r = run(args);
+    EXPECT_EQ(r.status, 3) << args;  // not 124, the timeout's
+    // The reason, in English from the tool or in Japanese from the table's message.
+    EXPECT_TRUE(r.err.find("not a regular file") != std::string::npos ||
+                r.err.find("is a folder") != std::string::npos ||
+                r.err.find("通常のファイルではない") != std::string::npos)
+        << args << ": " << r.err;
+  }
+  EXPECT_FALSE(fs::exists(dir_ / "o.xml"));
+}
+
+TEST_F(LexovaTool, ConvertNeverReplacesAFolderFifoOrDeviceAndWritesThroughALink) {
+  const std::string in = file("in.xml", lexova::testing::workFile(kTwoPages));
+  ASSERT_EQ(::mkfifo((dir_ / "fifo.xml").c_str(), 0600), 0);
+  fs::create_directories(dir_ / "folder.xml");
+  std::vector<std::string> refused = {(dir_ / "fifo.xml").string(), (dir_ / "folder.xml").string()};
+  if (::mknod((dir_ / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) refused.push_back((dir_ / "null").string());
+  for (const std::string& target : refused) {
+    const Outcome r = run("convert " + in + " " + target);
+    EXPECT_EQ(r.status, 4) << target;
+    EXPECT_NE(r.err.find(target), std::string::npos) << r.err;
+  }
+  EXPECT_TRUE(fs::is_fifo(dir_ / "fifo.xml"));
+  EXPECT_TRUE(fs::is_directory(dir_ / "folder.xml"));
+
+  // The work file in a shared folder, linked from the user's: the link stays.
+  fs::create_directories(dir_ / "shared");
+  const std::string real = file("shared/book.xml", "old");
+  fs::create_symlink(real, dir_ / "book.xml");
+  ASSERT_EQ(run("convert " + in + " " + (dir_ / "book.xml").string() + " --encoding 2").status, 0);
+  EXPECT_TRUE(fs::is_symlink(dir_ / "book.xml"));
+  EXPECT_EQ(run("check --json " + real).out, "{\"ok\": true, \"pages\": 2}\n");
+  EXPECT_TRUE(lexova::io::readFile(real).starts_with("<?xml version=\"1.0\" encoding=\"EUC-JP\" ?>"));
+}
+
+TEST_F(LexovaTool, AConvertClearsWhatAKilledConvertLeftBesideTheOutput) {
+  const std::string in = file("in.xml", lexova::testing::workFile(kTwoPages));
+  // What a convert killed while writing leaves: a hidden, unlocked temporary file.
+  file(".out.xml.lexova-Q7xk2P", "half a work file");
+  file(".out.xml.lexova-keep", "not one of ours");
+  ASSERT_EQ(run("convert " + in + " " + (dir_ / "out.xml").string()).status, 0);
+  EXPECT_FALSE(fs::exists(dir_ / ".out.xml.lexova-Q7xk2P"));
+  EXPECT_TRUE(fs::exists(dir_ / ".out.xml.lexova-keep"));
+  EXPECT_EQ(run("check --json " + (dir_ / "out.xml").string()).out, "{\"ok\": true, \"pages\": 2}\n");
+}
+
+TEST_F(LexovaTool, OutputThatCannotBeWrittenIsAFailure) {
+  const std::string in = file("in.xml", lexova::testing::workFile(kTwoPages));
+  for (const std::string& args : {"check " + in, "check --json " + in, "dump " + in, "dump --json " + in,
+                                  std::string("settings"), std::string("settings --json"), std::string("--help")}) {
+    const Outcome r = run(args, "/dev/full");
+    EXPECT_EQ(r.status, 4) << args;
+    EXPECT_NE(r.err.find("cannot write standard output: No space left on device"), std::string::npos)
+        << args << ": " << r.err;
+  }
+  EXPECT_EQ(run("table add a b").status, 0);
+  EXPECT_EQ(run("table list", "/dev/full").status, 4);
+  // A reader that stops early: the rest of a large dump cannot be delivered.
+  const std::string sample = std::string(LEXOVA_SOURCE_DIR) + "/samples/kumono_ito.xml";
+  const std::string cmd = "bash -c 'env XDG_CONFIG_HOME=" + (dir_ / "config").string() + " " + LEXOVA_BINARY +
+                          " dump --json " + sample + " 2>/dev/null | head -c 10 >/dev/null; exit ${PIPESTATUS[0]}'";
+  const int raw = std::system(cmd.c_str());
+  EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 4);
 }
 
 }  // namespace

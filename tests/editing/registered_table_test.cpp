@@ -176,5 +176,117 @@ TEST_F(TableFiles, ASuccessfulReloadClearsTheProtection) {
   EXPECT_FALSE(fs::exists(dir_ / "t.csv.bak"));
 }
 
+// ---- tables that are not what they seem ----------------------------------------------------
+
+TEST_F(TableFiles, AUtf8TableWithoutAMarkReadsAsWrittenAndSurvivesAnAdd) {
+  // What an editor on Linux writes: UTF-8, no byte order mark, LF.
+  const std::string original = "亞,亜\n單\n𠀋,丈\n";
+  const std::u16string p = file("registTable.csv", original);
+  table_.loadAtStartUp(p, host_);
+  EXPECT_EQ(table_.registeredPairs, kPairs);
+  table_.AddRegisteredPair(u"新", u"");
+  table_.saveAtProgramEnd(host_);
+  EXPECT_EQ(bytesOf(p), utf16le(u"亞,亜\r\n單,\r\n𠀋,丈\r\n新,\r\n"));
+  EXPECT_FALSE(fs::exists(dir_ / "registTable.csv.bak"));  // nothing was lost, nothing to keep
+  EXPECT_TRUE(host_.messages.empty());
+  // Code page 932 without a mark is still read as before.
+  EXPECT_EQ(
+      table_.LoadRegisteredTable(file("sjis.csv", text::encodeText(u"亞,亜\r\n", text::Encoding::ShiftJis)), host_), 1);
+  EXPECT_EQ(table_.registeredPairs.front(), kPairs.front());
+}
+
+TEST_F(TableFiles, ATableInNoKnownEncodingIsKeptBeforeAnythingIsWritten) {
+  std::string randomBytes;
+  std::uint32_t seed = 12345;
+  for (int i = 0; i < 4096; ++i) randomBytes.push_back(static_cast<char>((seed = seed * 1103515245 + 12345) >> 23));
+  const std::pair<const char*, std::string> cases[] = {
+      {"random bytes", randomBytes},
+      {"UTF-16 with an odd byte count", utf16le(u"亞,亜\r\n") + "x"},
+      {"UTF-16 without a mark", utf16le(u"abc,def\r\n", false)},
+      {"malformed UTF-8 after its mark", "\xEF\xBB\xBF\xE4\xBA,x\r\n"},
+      {"code page 932 with an undefined code", "a,b\r\n\x85\x40,c\r\n"},
+  };
+  for (const auto& [what, bytes] : cases) {
+    SCOPED_TRACE(what);
+    const std::string name = "registTable.csv";
+    lexova::testing::TempDir folder;
+    const std::u16string p = text::fromUtf8((folder / name).string());
+    std::ofstream(folder / name, std::ios::binary) << bytes;
+    ScriptedHost host;
+    RegisteredTable table;
+    table.loadAtStartUp(p, host);
+    EXPECT_TRUE(table.registeredPairs.empty());
+    EXPECT_EQ(table.lastLoadFailure(), TableLoadFailure::Undecodable);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].caption, u"ファイル読み込みエラー");
+    EXPECT_NE(host.messages[0].text.find(p), std::u16string::npos);
+    table.AddRegisteredPair(u"新", u"");
+    table.saveAtProgramEnd(host);
+    EXPECT_EQ(io::readFile((folder / "registTable.csv.bak").string()), bytes);
+    EXPECT_EQ(bytesOf(p), utf16le(u"新,\r\n"));
+  }
+}
+
+TEST_F(TableFiles, ALinkedTableStaysALinkAndItsOriginalIsKeptBesideTheRealFile) {
+  fs::create_directories(dir_ / "real");
+  const std::u16string real = file("real/registTable.csv", utf16le(u"a,b\r\n"));
+  fs::create_symlink("real/registTable.csv", dir_ / "link.csv");
+  const std::u16string link = path("link.csv");
+  table_.loadAtStartUp(link, host_);
+  table_.AddRegisteredPair(u"c", u"d");
+  table_.saveAtProgramEnd(host_);
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.csv"));
+  EXPECT_EQ(bytesOf(real), utf16le(u"a,b\r\nc,d\r\n"));
+
+  // A table that failed to load through the link: the file it names is kept.
+  file("real/registTable.csv", utf16le(u"a,b\r\n\r\n"));
+  RegisteredTable broken;
+  broken.loadAtStartUp(link, host_);
+  broken.AddRegisteredPair(u"e", u"");
+  broken.saveAtProgramEnd(host_);
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.csv"));
+  EXPECT_EQ(bytesOf(path("real/registTable.csv.bak")), utf16le(u"a,b\r\n\r\n"));
+  EXPECT_EQ(bytesOf(real), utf16le(u"e,\r\n"));
+  EXPECT_EQ(broken.keptOriginal(), path("real/registTable.csv.bak"));
+}
+
+TEST_F(TableFiles, AnUnreadableTableIsKeptOnceAndTheNewOneCanBeReadAgain) {
+  const std::u16string p = file("registTable.csv", utf16le(u"a,b\r\n"));
+  fs::permissions(dir_ / "registTable.csv", fs::perms::none);
+  table_.loadAtStartUp(p, host_);  // root reads it anyway; anyone else cannot
+  table_.AddRegisteredPair(u"c", u"");
+  table_.saveAtProgramEnd(host_);
+  EXPECT_EQ(fs::status(dir_ / "registTable.csv").permissions() & fs::perms::owner_all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  RegisteredTable again;
+  again.loadAtStartUp(p, host_);
+  EXPECT_EQ(again.lastLoadFailure(), TableLoadFailure::None);
+  again.AddRegisteredPair(u"d", u"");
+  again.saveAtProgramEnd(host_);
+  EXPECT_FALSE(fs::exists(dir_ / "registTable.csv.bak2"));  // no copy after every add
+}
+
+TEST_F(TableFiles, FifosDevicesAndHugeFilesAreRefusedWithAMessage) {
+  ASSERT_EQ(::mkfifo((dir_ / "fifo.csv").c_str(), 0600), 0);
+  { std::ofstream huge(dir_ / "huge.csv"); }
+  fs::resize_file(dir_ / "huge.csv", kMaxRegisteredTableBytes + 1);  // sparse: no disk used
+  const std::pair<std::u16string, TableLoadFailure> cases[] = {{path("fifo.csv"), TableLoadFailure::NotRegularFile},
+                                                               {u"/dev/zero", TableLoadFailure::NotRegularFile},
+                                                               {path("huge.csv"), TableLoadFailure::TooLarge}};
+  ::alarm(20);  // a FIFO without a writer would otherwise block the test for good
+  for (const auto& [p, why] : cases) {
+    ScriptedHost host;
+    EXPECT_EQ(table_.LoadRegisteredTable(p, host), -1);
+    EXPECT_EQ(table_.lastLoadFailure(), why);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].text.find(p), std::u16string::npos);
+  }
+  ::alarm(0);
+  // Saving to the FIFO is refused too, and it stays a FIFO.
+  table_.registeredPairs = kPairs;
+  EXPECT_EQ(table_.SaveRegisteredTable(path("fifo.csv"), host_), -1);
+  EXPECT_TRUE(fs::is_fifo(dir_ / "fifo.csv"));
+}
+
 }  // namespace
 }  // namespace lexova
