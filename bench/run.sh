@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The work-file benchmark: generates a file of at least 100 MB (once), then
-# reports reader and writer throughput, the reader's peak memory, the time of the
-# annotation pass that follows reading, and the time of `xmllint --noout --stream`
+# reports reader and writer throughput, the reader's peak memory, the times of
+# the pass after reading, of reconstructing all pages and of the text export, and the time of `xmllint --noout --stream`
 # on the same file for comparison.
 #   bench/run.sh [BUILD_DIR] [SIZE_MB]
 set -euo pipefail
@@ -14,8 +14,8 @@ mkdir -p "$build/bench-data"
 echo "== $file ($(du -m "$file" | cut -f1) MB)"
 "$build/lexova-io-bench" "$file" --repeat 3
 "$build/lexova-io-bench" "$file" --memory
-echo "== the pass after reading (annotation lines)"
-"$build/lexova-annotation-bench" "$file" --repeat 3
+echo "== reconstruction (the pass after reading, all pages with merging) and text export"
+"$build/lexova-reconstruct-bench" "$file" --repeat 3
 if command -v xmllint >/dev/null; then
   # iconv's Shift_JIS lacks the vendor rows of code page 932 (the NEC special row,
   # the IBM extensions): xmllint gets a copy declared as CP932, otherwise identical.

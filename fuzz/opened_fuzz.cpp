@@ -1,39 +1,52 @@
-// Any bytes the reader accepts, opened as the editor opens them: the annotation
-// pass runs over every page without crashing, and leaves every line's count and
-// every annotation range within its base line.
+// Any bytes the reader accepts, opened as the editor opens them, then reconstructed
+// as the commands do (all pages with merging, then the current page) and exported
+// as text: nothing crashes or runs away, the page shown first is a page of the
+// paper, and after every pass every invariant of the model holds.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
-#include <set>
 #include <string_view>
 
-#include "document/vuzozoviv/reader.h"
-#include "reconstruct/first_article.h"
+#include "document/lifecycle/open_paper.h"
+#include "export/text_writer.h"
 #include "reconstruct/page_pass.h"
+#include "support/invariants.h"
 
 using namespace lexova;
 
+namespace {
+
+void check(const COcrPaper& paper, const char* after) {
+  const std::string broken = testing::brokenInvariant(paper);
+  if (broken.empty()) return;
+  std::fprintf(stderr, "after %s: %s\n", after, broken.c_str());
+  std::abort();
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   io::MemorySource in(std::string_view(reinterpret_cast<const char*>(data), size));
-  vuzozoviv::ReadResult r = vuzozoviv::readPaper(in);
-  if (!r.paper) return 0;
-  const int first = reconstruct::FindFirstArticlePage(r.paper.get());
-  const int current = reconstruct::currentPageForArticle(*r.paper, first);
-  if (!r.paper->pages.empty() && (current < 0 || current >= static_cast<int>(r.paper->pages.size()))) std::abort();
-  for (COcrPage& page : r.paper->pages) {
-    reconstruct::AnnotatePageAfterReading(page, size % 2 == 0, size % 3 == 0);
-    for (const COcrBlock& b : page.blocks) {
-      std::set<const COcrLine*> lines;
-      for (const COcrLine& l : b.lines) lines.insert(&l);
-      for (const COcrLine& l : b.lines) {
-        int units = 0;
-        for (const COcrChar& c : l.chars) units += codeLength(c.code);
-        if (units != l.charCount && l.attr != kAttrNone) std::abort();
-        if (!l.baseLine) continue;
-        if (!lines.count(l.baseLine) || l.baseLine == &l) std::abort();
-        const int n = static_cast<int>(l.baseLine->chars.size());
-        if (n > 0 && (l.RCS < 1 || l.RCS > l.RCE || l.RCE > n)) std::abort();
-      }
-    }
-  }
+  // The options vary with the input, so that every combination is met.
+  settings::ReconstructionOptions o;
+  o.monoRuby = size % 2 == 0;
+  o.smallKanaToNormal = size % 3 == 0;
+  o.blankLinesBetweenBlocks = size % 5 != 0;
+  o.indentWithSpaces = size % 7 != 0;
+  o.naturalLineBreaks = size % 11 != 0;
+  o.noBreakAtBlockEnd = size % 13 != 0;
+  OpenedPaper opened = openPaper(in, o);
+  if (!opened.read.paper) return 0;
+  COcrPaper& paper = *opened.read.paper;
+  const int pages = static_cast<int>(paper.pages.size());
+  const int current = opened.state.currentPage;
+  if (pages > 0 ? current < 0 || current >= pages : current != -1) std::abort();
+  check(paper, "opening");
+  reconstruct::ReconstructAllPages(paper, true, o);
+  check(paper, "reconstructing all pages");
+  reconstruct::ReconstructCurrentPage(paper, current, o);
+  check(paper, "reconstructing the current page");
+  io::CountingSink text;
+  exporting::writeUnicodeText(paper, 0, pages - 1, text);
   return 0;
 }

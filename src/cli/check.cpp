@@ -28,7 +28,7 @@ int runCheck(const Args& args) {
   } else if (l.result.paper) {
     std::printf("%s: ok, %zu pages\n", p->positional[0].c_str(), l.result.paper->pages.size());
   } else {
-    printError(p->positional[0] + ": " + l.fullMessage());
+    printError(p->positional[0] + ": " + readFailure(l.result));
   }
   return l.result.paper ? kExitOk : kExitReadError;
 }

@@ -13,6 +13,8 @@ int runDump(Context& ctx, const Args& args);
 int runConvert(const Args& args);
 int runSettings(Context& ctx, const Args& args);
 int runTable(Context& ctx, const Args& args);
+int runReconstruct(Context& ctx, const Args& args);
+int runExport(Context& ctx, const Args& args);
 
 // The whole tool: global options, then a command.
 int runLexova(const Args& args);

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <tuple>
 
 #include "text/utf.h"
 
@@ -53,6 +54,35 @@ std::optional<Parsed> parseArgs(const Args& args, bool acceptJson, const std::ve
     }
   }
   return p;
+}
+
+std::string readFailure(const vuzozoviv::ReadResult& r) {
+  const std::string message = text::toUtf8(vuzozoviv::readErrorMessage(r.code, r.line));
+  return r.detail.empty() ? message : message + " (" + r.detail + ")";
+}
+
+std::optional<OpenedPaper> openAsEditor(const Context& ctx, const std::string& path) {
+  OpenedPaper opened = openPaper(path, settings::reconstructionOptions(ctx.values.settings));
+  if (!opened.read.paper) {
+    printError(path + ": " + readFailure(opened.read));
+    return std::nullopt;
+  }
+  return opened;
+}
+
+std::optional<PageBounds> pageBounds(const Parsed& p, int pageCount, std::string& error) {
+  PageBounds b{0, pageCount - 1};
+  for (auto [name, target, unbounded] : {std::tuple{"first", &b.first, 0}, {"last", &b.last, pageCount - 1}}) {
+    const auto it = p.values.find(name);
+    if (it == p.values.end()) continue;
+    const auto v = parseInt(it->second);
+    if (!v || *v < -1) {
+      error = "invalid value for --" + std::string(name) + ": " + it->second;
+      return std::nullopt;
+    }
+    *target = *v == -1 ? unbounded : *v;
+  }
+  return b;
 }
 
 Loaded load(const std::string& path) {

@@ -9,6 +9,7 @@
 
 #include "app/settings/settings_store.h"
 #include "cli/console_host.h"
+#include "document/lifecycle/open_paper.h"
 #include "document/vuzozoviv/reader.h"
 #include "settings/values.h"
 
@@ -51,13 +52,26 @@ struct Parsed {
 std::optional<Parsed> parseArgs(const Args& args, bool acceptJson, const std::vector<std::string>& valued,
                                 std::string& error);
 
+// Why a read failed, for a person on the terminal: the message as the editor shows
+// it, with what the system said.
+std::string readFailure(const vuzozoviv::ReadResult& r);
+
 // A work file read as the tool reads it: the reader, then the standard dpi.
 struct Loaded {
   vuzozoviv::ReadResult result;
   std::string message;  // UTF-8, as the editor shows it; empty when ok
-  // The message with what the system said, for a person on the terminal.
-  std::string fullMessage() const { return result.detail.empty() ? message : message + " (" + result.detail + ")"; }
 };
 Loaded load(const std::string& path);
+
+// A work file opened as the editor opens it, with this run's settings; nothing
+// (after the reason on standard error) when it cannot be read.
+std::optional<OpenedPaper> openAsEditor(const Context& ctx, const std::string& path);
+
+// The page positions of --first/--last (-1: no bound) in a paper of pageCount
+// pages; nothing when a value is not a number of -1 or more.
+struct PageBounds {
+  int first = 0, last = -1;
+};
+std::optional<PageBounds> pageBounds(const Parsed& p, int pageCount, std::string& error);
 
 }  // namespace lexova::cli

@@ -22,7 +22,7 @@ int runConvert(const Args& args) {
   }
   const Loaded l = load(p->positional[0]);
   if (!l.result.paper) {
-    printError(p->positional[0] + ": " + l.fullMessage());
+    printError(p->positional[0] + ": " + readFailure(l.result));
     return kExitReadError;
   }
   const int r = vuzozoviv::writePaperFile(*l.result.paper, p->positional[1], encoding, first, last, {}, &error);

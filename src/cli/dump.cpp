@@ -5,8 +5,6 @@
 #include "cli/commands.h"
 #include "cli/model_json.h"
 #include "cli/output.h"
-#include "reconstruct/first_article.h"
-#include "reconstruct/page_pass.h"
 #include "text/utf.h"
 
 namespace lexova::cli {
@@ -70,27 +68,29 @@ int runDump(Context& ctx, const Args& all) {
   const auto p = parseArgs(args, true, {}, error);
   if (!p) return usageError(error);
   if (p->positional.size() != 1) return usageError("dump takes one work file");
-  Loaded l = load(p->positional[0]);
-  if (!l.result.paper) {
-    printError(p->positional[0] + ": " + l.fullMessage());
-    return kExitReadError;
-  }
-  COcrPaper& paper = *l.result.paper;
-  OpenedState state{};
+  std::unique_ptr<COcrPaper> paper;
+  OpenedState state;
   if (opened) {
     // What opening the file in the editor does before the first page is shown.
-    state.firstArticlePage = reconstruct::FindFirstArticlePage(&paper);
-    state.currentPage = reconstruct::currentPageForArticle(paper, state.firstArticlePage);
-    const settings::ReconstructionOptions o = settings::reconstructionOptions(ctx.values.settings);
-    for (COcrPage& page : paper.pages) reconstruct::AnnotatePageAfterReading(page, o.monoRuby, o.smallKanaToNormal);
+    auto o = openAsEditor(ctx, p->positional[0]);
+    if (!o) return kExitReadError;
+    paper = std::move(o->read.paper);
+    state = std::move(o->state);
+  } else {
+    Loaded l = load(p->positional[0]);
+    if (!l.result.paper) {
+      printError(p->positional[0] + ": " + readFailure(l.result));
+      return kExitReadError;
+    }
+    paper = std::move(l.result.paper);
   }
   if (p->json) {
     JsonWriter j(stdout);
-    dumpPaper(j, paper, opened ? &state : nullptr);
+    dumpPaper(j, *paper, opened ? &state : nullptr);
     j.finish();
   } else {
     if (opened) std::printf("first article page %d, current page %d\n", state.firstArticlePage, state.currentPage);
-    outlinePaper(paper);
+    outlinePaper(*paper);
   }
   return kExitOk;
 }

@@ -13,7 +13,8 @@ namespace lexova::cli {
 std::string usageText() {
   return "Usage: lexova COMMAND [OPTIONS] ARGS\n"
          "\n"
-         "Checks, inspects and converts the VuzOzovIV work files of the Lexova correction editor.\n"
+         "Checks, inspects, converts, reconstructs and exports the VuzOzovIV work files of the Lexova\n"
+         "correction editor.\n"
          "\n"
          "Commands:\n"
          "  check [--json] FILE      read FILE and report whether it is a valid work file\n"
@@ -25,6 +26,13 @@ std::string usageText() {
          "  convert IN OUT [--encoding 0|1|2] [--first N] [--last M]\n"
          "                           read IN and write it to OUT (0: IN's own encoding,\n"
          "                           1: Shift_JIS, 2: EUC-JP; pages N..M from 0, -1: no bound)\n"
+         "  reconstruct IN OUT (--all | --page N) [--json]\n"
+         "                           open IN as the editor does, reconstruct all pages (blocks merged,\n"
+         "                           then the first article again) or page N (from 0), write OUT\n"
+         "                           in the output encoding of the settings\n"
+         "  export IN OUT --type 1 [--first N] [--last M]\n"
+         "                           open IN as the editor does and export pages N..M (from 0,\n"
+         "                           -1: no bound); type 1 is Unicode text\n"
          "  settings [--json]        print every setting with its default\n"
          "  table list [FILE] [--json]\n"
          "                           print the registered-character table (default: the configured one)\n"
@@ -83,7 +91,8 @@ int runCommandLine(const Args& all) {
       return kExitOk;
     }
   }
-  if (cmd != "check" && cmd != "dump" && cmd != "convert" && cmd != "settings" && cmd != "table") {
+  if (cmd != "check" && cmd != "dump" && cmd != "convert" && cmd != "reconstruct" && cmd != "export" &&
+      cmd != "settings" && cmd != "table") {
     return usageError("unknown command '" + cmd + "'");
   }
 
@@ -100,6 +109,8 @@ int runCommandLine(const Args& all) {
   if (cmd == "check") return runCheck(rest);
   if (cmd == "dump") return runDump(ctx, rest);
   if (cmd == "convert") return runConvert(rest);
+  if (cmd == "reconstruct") return runReconstruct(ctx, rest);
+  if (cmd == "export") return runExport(ctx, rest);
   if (cmd == "settings") return runSettings(ctx, rest);
   return runTable(ctx, rest);
 }

@@ -358,6 +358,14 @@ TEST(SmallKana, OnlyAnnotationLinesAreConverted) {
 
 // ---- the pass -----------------------------------------------------------------------------
 
+// The pass that follows reading, on one page.
+bool AnnotatePageAfterReading(COcrPage& page, bool monoRuby, bool smallKanaToNormal) {
+  settings::ReconstructionOptions o;
+  o.monoRuby = monoRuby;
+  o.smallKanaToNormal = smallKanaToNormal;
+  return ProcessPage(page, o, false, true).changed;
+}
+
 TEST(PagePass, SplitsAttachesAndMakesMonoRubyWithFullSizeKana) {
   COcrPage p;
   COcrBlock& b = verticalBlock(p);

@@ -1,0 +1,30 @@
+#include "export/dispatcher.h"
+
+#include "export/text_writer.h"
+#include "text/utf.h"
+
+namespace lexova::exporting {
+
+bool exportWriterAvailable(int typeCode) {
+  return typeCode == kExportText;
+}
+
+int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeCode, int first, int last, Host& host) {
+  switch (typeCode) {
+    case kExportText:
+      return WriteUnicodeText(paper, path, first, last, host);
+    case kExportPdf:
+    case kExportImagePdf:
+    case kExportCompressedImagePdf:
+    case kExportWord:
+    case kExportPowerPoint:
+    case kExportXps:
+      host.message(u"この形式の出力(" + text::fromUtf8(std::to_string(typeCode)) + u")にはまだ対応していません。",
+                   u"エラー", MessageIcon::Error);
+      return kExportNotAvailable;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace lexova::exporting

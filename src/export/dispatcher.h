@@ -1,0 +1,37 @@
+// The export dispatcher: one entry for every external format, chosen by the
+// export type code.
+#pragma once
+
+#include <string>
+
+#include "document/model/model.h"
+#include "host/host.h"
+
+namespace lexova::exporting {
+
+enum ExportType : int {
+  kExportNone = 0,  // an extension that names no writer
+  kExportText = 1,
+  kExportPdf = 5,
+  kExportImagePdf = 11,
+  kExportCompressedImagePdf = 15,
+  kExportWord = 101,
+  kExportSpreadsheet = 102,  // no writer: nothing is written
+  kExportPowerPoint = 103,
+  kExportXps = 104,
+};
+
+// What ExportDocument returns besides a writer's own result.
+inline constexpr int kExportNotAvailable = -2;
+
+// Whether this build has a writer for the type code.
+bool exportWriterAvailable(int typeCode);
+
+// Writes pages first..last (positions from 0, inclusive) of the paper to path in
+// the format of typeCode and returns the writer's result (text: 0, or -1 after its
+// message). A code without a writer writes nothing and returns 0; a format whose
+// writer this build does not have yet is refused with a message and
+// kExportNotAvailable.
+int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeCode, int first, int last, Host& host);
+
+}  // namespace lexova::exporting
