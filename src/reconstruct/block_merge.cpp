@@ -94,7 +94,12 @@ bool CanMergeBlocks(const COcrBlock& a, const COcrBlock& b) {
   return static_cast<long long>(a.x) + a.width >= b.x && a.x <= static_cast<long long>(b.x) + b.width;
 }
 
-void AbsorbBlock(COcrBlock& target, COcrBlock& other, bool blankLines) {
+namespace {
+
+// AbsorbBlock with target's body line count known; returns the count afterwards.
+// Merging a page keeps the count as it goes, so that joining many blocks into one
+// never counts the growing block's lines again.
+int absorb(COcrBlock& target, COcrBlock& other, bool blankLines, int targetBodyLines) {
   const bool vertical = target.direction == kVertical;
   const long long left = std::min(target.x, other.x), top = std::min(target.y, other.y);
   const long long right =
@@ -109,10 +114,10 @@ void AbsorbBlock(COcrBlock& target, COcrBlock& other, bool blankLines) {
   };
   if (other.lines.empty()) {
     takeUnion();
-    return;
+    return targetBodyLines;
   }
 
-  const int h = bodyLineCount(target), f = bodyLineCount(other);
+  const int h = targetBodyLines, f = bodyLineCount(other);
   const double sizeT = measuredLineSize(target), sizeO = measuredLineSize(other);
   // A side without body lines has no size or gap of its own: the other side's stand in.
   const double avg = h > 0 && f > 0 ? (sizeT + sizeO) * 0.5 : (h > 0 ? sizeT : sizeO);
@@ -154,13 +159,22 @@ void AbsorbBlock(COcrBlock& target, COcrBlock& other, bool blankLines) {
   other.charCount = 0;
   takeUnion();
   if (h + f > 0) target.lineSize = static_cast<float>((sizeO * f + sizeT * h) / (f + h));
+  return h + f + static_cast<int>(blanks);
 }
 
-bool ApplyLineOptions(COcrBlock& block, bool indent, int natural) {
-  return ApplyLineOptions(block, indent, natural, block.lines.begin());
+}  // namespace
+
+void AbsorbBlock(COcrBlock& target, COcrBlock& other, bool blankLines) {
+  absorb(target, other, blankLines, bodyLineCount(target));
 }
 
-bool ApplyLineOptions(COcrBlock& block, bool indent, int natural, LineList::iterator from) {
+namespace {
+
+// The line options for the lines from `from` on. The lines before it have been
+// seen by an earlier call with the block's start edge where it is now; the lines
+// from `from` on are new to the block (with their annotation lines), so the
+// annotation lines of a line are looked for among them only.
+bool applyLineOptions(COcrBlock& block, bool indent, int natural, LineList::iterator from) {
   const bool vertical = block.direction == kVertical;
   const long long edge = startEdge(block);
   const long long blockExtent = vertical ? block.height : block.width;
@@ -226,8 +240,8 @@ bool ApplyLineOptions(COcrBlock& block, bool indent, int natural, LineList::iter
     line.charCount += static_cast<int>(k);
     block.charCount += static_cast<int>(k);
     if (!annotationsIndexed) {
-      for (COcrLine& l : block.lines) {
-        if (l.attr != kAttrNone && l.baseLine) annotations[l.baseLine].push_back(&l);
+      for (auto l = from; l != block.lines.end(); ++l) {
+        if (l->attr != kAttrNone && l->baseLine) annotations[l->baseLine].push_back(&*l);
       }
       annotationsIndexed = true;
     }
@@ -239,6 +253,12 @@ bool ApplyLineOptions(COcrBlock& block, bool indent, int natural, LineList::iter
     }
   }
   return changed;
+}
+
+}  // namespace
+
+bool ApplyLineOptions(COcrBlock& block, bool indent, int natural) {
+  return applyLineOptions(block, indent, natural, block.lines.begin());
 }
 
 bool RemoveBlockEndBreaks(COcrPage& page) {
@@ -281,12 +301,13 @@ bool MergeTextBlocks(COcrPage& page, const settings::ReconstructionOptions& opti
   auto applyOptions = [&](COcrBlock& b) {
     const bool resume = seen.block == &b && seen.edge == startEdge(b);
     const auto from = resume ? std::next(seen.last) : b.lines.begin();
-    if (ApplyLineOptions(b, indent, natural, from)) changed = true;
+    if (applyLineOptions(b, indent, natural, from)) changed = true;
     seen = {&b, startEdge(b), b.lines.empty() ? b.lines.end() : std::prev(b.lines.end())};
     if (b.lines.empty()) seen.block = nullptr;
   };
 
   auto anchor = std::find_if(blocks.begin(), blocks.end(), isText);
+  int anchorBodyLines = -1;  // counted when the anchor first absorbs
   if (anchor != blocks.end()) {
     if (std::next(anchor) == blocks.end()) {
       if (indent) applyOptions(*anchor);
@@ -294,7 +315,8 @@ bool MergeTextBlocks(COcrPage& page, const settings::ReconstructionOptions& opti
       auto candidate = std::next(anchor);
       while (candidate != blocks.end()) {
         if (CanMergeBlocks(*anchor, *candidate)) {
-          AbsorbBlock(*anchor, *candidate, options.blankLinesBetweenBlocks);
+          if (anchorBodyLines < 0) anchorBodyLines = bodyLineCount(*anchor);
+          anchorBodyLines = absorb(*anchor, *candidate, options.blankLinesBetweenBlocks, anchorBodyLines);
           if (indent || natural == 1) applyOptions(*anchor);
           blocks.erase(candidate);
           mergedAny = changed = true;
@@ -303,6 +325,7 @@ bool MergeTextBlocks(COcrPage& page, const settings::ReconstructionOptions& opti
         }
         if (indent) applyOptions(*anchor);
         anchor = std::find_if(candidate, blocks.end(), isText);
+        anchorBodyLines = -1;
         if (anchor == blocks.end()) break;
         if (std::next(anchor) == blocks.end()) {
           if (indent) applyOptions(*anchor);

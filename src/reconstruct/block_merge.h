@@ -25,12 +25,12 @@ bool CanMergeBlocks(const COcrBlock& a, const COcrBlock& b);
 // the gap, evenly, and never more than fit in it.
 void AbsorbBlock(COcrBlock& target, COcrBlock& other, bool blankLines);
 
-// For every indented body line of the block (from `from` on): the natural line
-// break after the nearest preceding body line ending in "。" or "」" (natural == 1,
-// indentation of at least one cell), then, with indent, the indentation as spaces
-// and the line moved to the block's start edge. Returns whether anything changed.
+// For every indented body line of the block: the natural line break after the
+// nearest preceding body line ending in "。" or "」" (natural == 1, indentation of
+// at least one cell), then, with indent, the indentation as spaces and the line
+// moved to the block's start edge (its far edge stays). Returns whether anything
+// changed. A line at the start edge is left alone, so a second call changes nothing.
 bool ApplyLineOptions(COcrBlock& block, bool indent, int natural);
-bool ApplyLineOptions(COcrBlock& block, bool indent, int natural, LineList::iterator from);
 
 // Merges the text blocks of the page that continue each other, applying the line
 // options as it goes, then removes block-end breaks (noBreakAtBlockEnd). Returns

@@ -269,6 +269,59 @@ TEST_F(LexovaTool, AddingToATableThatFailedToLoadKeepsTheOriginal) {
   EXPECT_EQ(run("table list " + table).out, "N\t\n");
 }
 
+// ---- reconstruction and export ---------------------------------------------------------------
+
+const std::string kSample = std::string(LEXOVA_SOURCE_DIR) + "/samples/kumono_ito.xml";
+
+TEST_F(LexovaTool, ReconstructRunsTheCommandAndWritesTheResult) {
+  const std::string out = (dir_ / "out.xml").string();
+  const Outcome all = run("reconstruct " + kSample + " " + out + " --all --json");
+  ASSERT_EQ(all.status, 0) << all.err;
+  EXPECT_EQ(
+      all.out,
+      "{\"pagesChanged\": [0, 1, 2, 3, 4, 5, 6], \"blocksBefore\": 29, \"blocksAfter\": 26, \"currentPage\": 0}\n");
+  EXPECT_EQ(run("check --json " + out).out, "{\"ok\": true, \"pages\": 7}\n");
+  // The result opens again as it was written: a second reconstruction merges nothing more.
+  EXPECT_NE(run("reconstruct " + out + " " + (dir_ / "again.xml").string() + " --all --json")
+                .out.find("\"blocksBefore\": 26, \"blocksAfter\": 26"),
+            std::string::npos);
+  const Outcome one = run("reconstruct " + kSample + " " + out + " --page 2 --json");
+  EXPECT_EQ(one.out, "{\"pagesChanged\": [2], \"blocksBefore\": 29, \"blocksAfter\": 28, \"currentPage\": 2}\n");
+  // The settings decide: nothing on but merging, and the text gets no spaces.
+  const std::string off =
+      "--set Settings/行間改行挿入=0 --set Settings/行頭空白挿入=0 --set Settings/自然改行=0 "
+      "--set Settings/ブロック終端の改行=0 ";
+  ASSERT_EQ(run(off + "reconstruct " + kSample + " " + out + " --all").status, 0);
+  auto spaces = [](const std::string& json) {
+    int n = 0;
+    for (std::size_t at = json.find("\"code\": [32]"); at != std::string::npos;
+         at = json.find("\"code\": [32]", at + 1))
+      ++n;
+    return n;
+  };
+  EXPECT_EQ(spaces(run("dump --json " + out).out), spaces(run("dump --json " + kSample).out));
+  EXPECT_EQ(run("reconstruct " + kSample + " " + out).status, 2);
+  EXPECT_EQ(run("reconstruct " + kSample + " " + out + " --all --page 1").status, 2);
+  EXPECT_EQ(run("reconstruct " + kSample + " " + out + " --page 7").status, 2);
+  EXPECT_EQ(run("reconstruct " + (dir_ / "none.xml").string() + " " + out + " --all").status, 3);
+}
+
+TEST_F(LexovaTool, ExportWritesUnicodeTextOfThePagesAsked) {
+  const std::string in = file("in.xml", lexova::testing::workFile(kTwoPages));
+  const std::string out = (dir_ / "out.txt").string();
+  ASSERT_EQ(run("export " + in + " " + out + " --type 1").status, 0);
+  // The second page's one character, a surrogate pair, whole.
+  EXPECT_EQ(lexova::io::readFile(out), "\xFF\xFE\x40\xD8\x0B\xDC");
+  ASSERT_EQ(run("export " + in + " " + out + " --type 1 --first 0 --last 0").status, 0);
+  EXPECT_EQ(lexova::io::readFile(out), "\xFF\xFE");
+  EXPECT_EQ(run("export " + in + " " + out + " --type 1 --first 1 --last 0").status, 2);  // selects no page
+  EXPECT_EQ(run("export " + in + " " + (dir_ / "out.docx").string() + " --type 101").status, 2);
+  EXPECT_EQ(run("export " + in + " " + out).status, 2);
+  const Outcome unwritable = run("export " + in + " " + (dir_ / "no" / "out.txt").string() + " --type 1");
+  EXPECT_EQ(unwritable.status, 4);
+  EXPECT_NE(unwritable.err.find("が保存できません。"), std::string::npos) << unwritable.err;
+}
+
 // ---- files the user owns ------------------------------------------------------------------
 
 TEST_F(LexovaTool, FifosAndDevicesAreRefusedAsInputWithoutBlocking) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 
 #include "document/vuzozoviv/reader.h"
@@ -18,20 +19,25 @@
 namespace lexova::reconstruct {
 namespace {
 
-class GeneratedPages : public ::testing::TestWithParam<std::uint64_t> {};
+class GeneratedPages : public ::testing::TestWithParam<std::uint64_t> {
+ protected:
+  // Twenty generated pages as the editor gets them: through a file.
+  std::unique_ptr<COcrPaper> generatedPaper() {
+    workgen::Options o;
+    o.seed = GetParam();
+    o.pages = 20;
+    COcrPaper generated = workgen::generate(workgen::bundledSources(LEXOVA_SOURCE_DIR "/samples/aozora"), o);
+    io::StringSink out;
+    vuzozoviv::writePaper(generated, out);
+    io::MemorySource in(out.out);
+    return vuzozoviv::readPaper(in).paper;
+  }
+};
 
 TEST_P(GeneratedPages, InvariantsHoldAndASecondPassChangesNothing) {
-  workgen::Options o;
-  o.seed = GetParam();
-  o.pages = 20;
-  COcrPaper generated = workgen::generate(workgen::bundledSources(LEXOVA_SOURCE_DIR "/samples/aozora"), o);
-  // As the editor gets it: through a file.
-  io::StringSink out;
-  vuzozoviv::writePaper(generated, out);
-  io::MemorySource in(out.out);
-  auto read = vuzozoviv::readPaper(in);
-  ASSERT_NE(read.paper, nullptr);
-  COcrPaper& paper = *read.paper;
+  const auto read = generatedPaper();
+  ASSERT_NE(read, nullptr);
+  COcrPaper& paper = *read;
   for (const bool mono : {true, false}) {
     settings::ReconstructionOptions options;
     options.monoRuby = mono;
@@ -60,6 +66,27 @@ TEST_P(GeneratedPages, InvariantsHoldAndASecondPassChangesNothing) {
     // Attaching again looks at boxes only: a run that mono ruby split off reaches
     // into the next base character, yet keeps the range it was given.
     EXPECT_EQ(lexova::testing::diffPapers(once, twice), "") << "monoRuby " << mono;
+  }
+}
+
+TEST_P(GeneratedPages, ReconstructingAllPagesKeepsTheModelWholeAndASecondTimeChangesNothing) {
+  const auto paper = generatedPaper();
+  ASSERT_NE(paper, nullptr);
+  for (const bool everyOption : {true, false}) {
+    settings::ReconstructionOptions options;
+    if (!everyOption) options.blankLinesBetweenBlocks = options.noBreakAtBlockEnd = options.monoRuby = false;
+    COcrPaper once = *paper;
+    ReconstructAllPages(once, false, options);  // as opened
+    std::size_t blocksBefore = 0, blocksAfter = 0;
+    for (const COcrPage& p : once.pages) blocksBefore += p.blocks.size();
+    const Reconstruction r = ReconstructAllPages(once, true, options);
+    for (const COcrPage& p : once.pages) blocksAfter += p.blocks.size();
+    EXPECT_LT(blocksAfter, blocksBefore);
+    EXPECT_FALSE(r.pagesMerged.empty());
+    EXPECT_EQ(lexova::testing::brokenInvariant(once), "");
+    COcrPaper twice = once;
+    ReconstructAllPages(twice, true, options);
+    EXPECT_EQ(lexova::testing::diffPapers(once, twice), "") << "every option " << everyOption;
   }
 }
 
