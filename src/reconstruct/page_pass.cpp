@@ -22,9 +22,15 @@ std::vector<LineList::iterator> annotationLines(LineList& lines, int attr = -1) 
 }
 
 // A link read from the file that attaching could not replace keeps its base line,
-// with its range brought inside it (file values are not checked when read).
+// with its range brought inside it (file values are not checked when read). A
+// link to another annotation line annotates no text: it is dropped.
 void keepRangeWithinBase(COcrLine& l) {
   if (!l.baseLine) return;
+  if (l.baseLine->attr != kAttrNone) {
+    l.baseLine = nullptr;
+    l.RCS = l.RCE = 0;
+    return;
+  }
   const int n = std::max<int>(1, static_cast<int>(l.baseLine->chars.size()));
   l.RCS = std::clamp(l.RCS, 1, n);
   l.RCE = std::clamp(l.RCE, l.RCS, n);

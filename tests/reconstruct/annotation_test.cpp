@@ -415,5 +415,18 @@ TEST(PagePass, AFileRangeOutsideItsBaseLineIsBroughtInside) {
   EXPECT_EQ(r.RCE, 2);
 }
 
+TEST(PagePass, AFileLinkToAnotherAnnotationLineIsDropped) {
+  COcrPage p;
+  COcrBlock& b = verticalBlock(p);
+  COcrLine& r = annotationLine(b, 900, u"ふ", {2000});  // nowhere near: attaching fails
+  COcrLine& other = annotationLine(b, 950, u"り", {2000});
+  bodyLine(b, 100, 100, u"字字");
+  r.baseLine = &other;
+  r.RCS = r.RCE = 1;
+  AnnotatePageAfterReading(p, false, false);
+  EXPECT_EQ(r.baseLine, nullptr);
+  EXPECT_EQ(r.RCS, 0);
+}
+
 }  // namespace
 }  // namespace lexova::reconstruct
