@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     }
     lexova::COcrPaper paper = lexova::workgen::generate(src, opt);
     std::string error;
-    if (lexova::vuzozoviv::writePaperFile(paper, out, encoding, -1, -1, {}, &error) != 0) {
+    if (lexova::vuzozoviv::writePaperFile(paper, out, encoding, -1, -1, &error) != 0) {
       std::fprintf(stderr, "lexova-workgen: %s\n", error.c_str());
       return 1;
     }

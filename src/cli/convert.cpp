@@ -25,7 +25,7 @@ int runConvert(const Args& args) {
     printError(p->positional[0] + ": " + readFailure(l.result));
     return kExitReadError;
   }
-  const int r = vuzozoviv::writePaperFile(*l.result.paper, p->positional[1], encoding, first, last, {}, &error);
+  const int r = vuzozoviv::writePaperFile(*l.result.paper, p->positional[1], encoding, first, last, &error);
   if (r != vuzozoviv::kWriteOk) {
     printError("lexova: " + error);
     return kExitWriteError;

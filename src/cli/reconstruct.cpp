@@ -62,7 +62,7 @@ int runReconstruct(Context& ctx, const Args& all) {
     r = reconstruct::ReconstructCurrentPage(paper, page, options);
   }
   const long long after = blockCount(paper);
-  if (vuzozoviv::writePaperFile(paper, p->positional[1], ctx.values.output.encoding, -1, -1, {}, &error) !=
+  if (vuzozoviv::writePaperFile(paper, p->positional[1], ctx.values.output.encoding, -1, -1, &error) !=
       vuzozoviv::kWriteOk) {
     printError("lexova: " + error);
     return kExitWriteError;

@@ -146,6 +146,7 @@ int RegisteredTable::LoadRegisteredTable(std::u16string_view path, Host& host) {
         return failLoad(TableLoadFailure::NotRegularFile, path, host);
       case io::IoFailure::TooLarge:
         return failLoad(TableLoadFailure::TooLarge, path, host);
+      case io::IoFailure::ReadOnly:
       case io::IoFailure::Other:
         break;
     }

@@ -161,11 +161,15 @@ std::string temporaryPrefix(const std::string& targetName) {
   return "." + targetName.substr(0, cut) + kTempMarker;
 }
 
-SafeFileSink::SafeFileSink(const std::string& target) : target_(followLinks(target)) {
+SafeFileSink::SafeFileSink(const std::string& target, ReadOnlyTarget readOnly) : target_(followLinks(target)) {
   struct stat old {};
   const bool replacing = ::lstat(target_.c_str(), &old) == 0;
   if (replacing && !S_ISREG(old.st_mode)) {
     throw IoError(notRegular("cannot write", target, old.st_mode), IoFailure::NotRegularFile);
+  }
+  // Root may write anything: the permission bits say what the owner meant.
+  if (replacing && readOnly == kKeepReadOnly && ((old.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0)) {
+    throw IoError("cannot write " + target + ": the file is read-only", IoFailure::ReadOnly);
   }
   folder_ = folderOf(target_);
   tempPrefix_ = temporaryPrefix(nameOf(target_));

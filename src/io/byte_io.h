@@ -14,7 +14,7 @@
 namespace lexova::io {
 
 // What kind of failure an IoError reports, for callers that word it themselves.
-enum class IoFailure { Other, Missing, NotRegularFile, TooLarge };
+enum class IoFailure { Other, Missing, NotRegularFile, TooLarge, ReadOnly };
 
 // Raised by sources and sinks when the operating system reports a failure, or
 // when a file is not one they may read or replace. what() names the file.
@@ -97,9 +97,12 @@ class CountingSink final : public ByteSink {
 // successful commit removes such files that earlier, dead writers left behind.
 class SafeFileSink final : public ByteSink {
  public:
+  // What to do with a target that exists but is marked read-only (no write
+  // permission for anyone, or none for us): replace it as any other, or refuse it.
+  enum ReadOnlyTarget { kReplaceReadOnly, kKeepReadOnly };
   // Throws IoError when the target may not be replaced or the temporary file
   // cannot be created.
-  explicit SafeFileSink(const std::string& target);
+  explicit SafeFileSink(const std::string& target, ReadOnlyTarget readOnly = kReplaceReadOnly);
   ~SafeFileSink() override;
   SafeFileSink(const SafeFileSink&) = delete;
   SafeFileSink& operator=(const SafeFileSink&) = delete;

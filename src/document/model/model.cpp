@@ -168,13 +168,12 @@ int sectionCode(COcrPaper& paper, std::u16string_view value) {
 // ---- paper-wide values ----------------------------------------------------------
 
 void computeMaxPageSize(COcrPaper& paper) {
+  // A page without a stated size (-1) counts as 0.
   paper.maxPageWidth = 0;
   paper.maxPageHeight = 0;
-  bool first = true;
   for (const COcrPage& p : paper.pages) {
-    if (first || p.width > paper.maxPageWidth) paper.maxPageWidth = p.width;
-    if (first || p.height > paper.maxPageHeight) paper.maxPageHeight = p.height;
-    first = false;
+    paper.maxPageWidth = std::max(paper.maxPageWidth, p.width);
+    paper.maxPageHeight = std::max(paper.maxPageHeight, p.height);
   }
 }
 

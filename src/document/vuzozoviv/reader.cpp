@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <new>
 #include <unordered_map>
@@ -31,8 +32,12 @@ double toDouble(const char* text) {
   return strtod_l(text, nullptr, c);
 }
 
+// Truncation toward zero; a value beyond the int range saturates by its sign, as
+// the target systems' conversion does.
 int truncateToInt(double v) {
-  if (!(v > -2147483649.0 && v < 2147483648.0)) return INT_MIN;
+  if (std::isnan(v)) return 0;
+  if (v >= 2147483648.0) return INT_MAX;
+  if (v <= -2147483649.0) return INT_MIN;
   return static_cast<int>(v);
 }
 

@@ -50,8 +50,8 @@ std::u16string readErrorMessage(int code, int line);
 
 // The number reading of attribute values: a decimal floating-point number
 // (leading blanks, sign, fraction, exponent; stops at the first unusable
-// character; nothing usable is 0) truncated toward zero. Values an int cannot
-// hold give INT_MIN, as the target systems' conversion does.
+// character; nothing usable is 0) truncated toward zero. Values beyond the int
+// range saturate to INT_MAX or INT_MIN by their sign.
 int parseNumber(std::u16string_view value);
 
 }  // namespace lexova::vuzozoviv

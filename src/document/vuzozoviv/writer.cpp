@@ -1,5 +1,6 @@
 #include "document/vuzozoviv/writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <unordered_map>
 
@@ -64,49 +65,22 @@ const char* typeName(int type) {
   }
 }
 
-std::string utf8(std::u16string_view s) {
-  return text::toUtf8(s);
-}
-
-// Folder part (with its final separator), base name and extension of a path.
-struct PathParts {
-  std::u16string folder, base, ext;
-};
-PathParts splitPath(std::u16string_view p) {
-  PathParts r;
-  const std::size_t slash = p.find_last_of(u"/");
-  const std::size_t nameStart = slash == std::u16string_view::npos ? 0 : slash + 1;
-  r.folder = p.substr(0, nameStart);
-  const std::u16string_view name = p.substr(nameStart);
-  const std::size_t dot = name.find_last_of(u'.');
-  r.base = name.substr(0, dot == std::u16string_view::npos ? name.size() : dot);
-  if (dot != std::u16string_view::npos) r.ext = name.substr(dot);
-  return r;
-}
-
-// The image's file name; work files made on Windows name it after a backslash.
-std::u16string_view fileNameOf(std::u16string_view p) {
-  const std::size_t sep = p.find_last_of(u"/\\");
-  return sep == std::u16string_view::npos ? p : p.substr(sep + 1);
-}
-
 class Writer {
  public:
-  Writer(COcrPaper& paper, io::ByteSink& out, int encoding)
+  Writer(const COcrPaper& paper, io::ByteSink& out, int encoding)
       : paper_(paper), out_(out), encoding_(encoding), enc_(toEncoding(encoding)) {
     buf_.reserve(kFlushAt + 4096);
   }
 
-  void run(int firstPage, int lastPage, std::u16string_view relocationPath) {
+  void run(int firstPage, int lastPage) {
     writeHeader();
     int i = 0, written = 0;
-    for (COcrPage& page : paper_.pages) {
+    for (const COcrPage& page : paper_.pages) {
       if (firstPage >= 0 && i < firstPage) {
         ++i;
         continue;
       }
       if (lastPage >= 0 && i > lastPage) break;
-      if (!relocationPath.empty()) relocate(page, relocationPath);
       writePage(page, ++written);
       ++i;
     }
@@ -228,15 +202,7 @@ class Writer {
     endLine();
   }
 
-  static void relocate(COcrPage& page, std::u16string_view workFile) {
-    if (page.fullpath.empty() || io::fileExists(utf8(page.fullpath))) return;
-    const PathParts parts = splitPath(workFile);
-    std::u16string candidate = parts.folder + parts.base + u"/";
-    candidate += fileNameOf(page.fullpath);
-    if (io::fileExists(utf8(candidate))) page.fullpath = std::move(candidate);
-  }
-
-  void writePage(COcrPage& page, int number) {
+  void writePage(const COcrPage& page, int number) {
     indent(2);
     raw("<page");
     numberAttr("number", number);
@@ -247,23 +213,24 @@ class Writer {
     stringAttr("fullpath", page.fullpath, 2);
     raw(">");
     endLine();
-    for (COcrBlock& b : page.blocks) writeBlock(b);
+    for (const COcrBlock& b : page.blocks) writeBlock(b);
     indent(2);
     raw("</page>");
     endLine();
   }
 
-  void writeBlock(COcrBlock& b) {
-    if (b.type < kBlockText || b.type > kBlockLine) b.type = kBlockText;
+  void writeBlock(const COcrBlock& b) {
+    // A type the format does not know is written as text.
+    const int type = b.type < kBlockText || b.type > kBlockLine ? kBlockText : b.type;
     indent(4);
     raw("<block type=\"");
-    raw(typeName(b.type));
+    raw(typeName(type));
     raw("\"");
-    if (b.type == kBlockText || b.type == kBlockTable) {
+    if (type == kBlockText || type == kBlockTable) {
       raw(b.direction == kVertical ? " direction=\"vertical\"" : " direction=\"horizontal\"");
     }
     box(b.x, b.y, b.width, b.height);
-    if (b.type == kBlockImage) {
+    if (type == kBlockImage) {
       raw("/>");
       endLine();
       return;
@@ -274,31 +241,30 @@ class Writer {
     numberAttr("BID", b.BID);
     raw(">");
     endLine();
-    if (b.type == kBlockTable) {
+    if (type == kBlockTable) {
       for (const COcrCell& cell : b.cells) writeCell(cell, b.direction);
     }
     numberLinks(b.lines);
-    for (const COcrLine& l : b.lines) writeLine(l, b.direction, 6, true);
+    for (const COcrLine& l : b.lines) {
+      writeLine(l, b.direction, 6, true, linkId(&l), l.attr != 0 ? linkId(l.baseLine) : 0);
+    }
     indent(4);
     raw("</block>");
     endLine();
   }
 
-  static void numberLinks(LineList& lines) {
-    bool any = false;
-    for (const COcrLine& l : lines) any = any || l.attr != 0;
-    if (!any) {
-      for (COcrLine& l : lines) l.LID = 0;
-      return;
-    }
-    std::unordered_map<const COcrLine*, int> lid;
+  // The link ids of a block's lines: numbered 1, 2, ... in order when the block
+  // holds an annotation line, else none. Kept for the block being written.
+  void numberLinks(const LineList& lines) {
+    links_.clear();
+    const bool any = std::any_of(lines.begin(), lines.end(), [](const COcrLine& l) { return l.attr != 0; });
+    if (!any) return;
     int n = 0;
-    for (COcrLine& l : lines) lid.emplace(&l, l.LID = ++n);
-    for (COcrLine& l : lines) {
-      if (l.attr == 0) continue;
-      const auto it = l.baseLine ? lid.find(l.baseLine) : lid.end();
-      l.RLID = it != lid.end() ? it->second : 0;
-    }
+    for (const COcrLine& l : lines) links_.emplace(&l, ++n);
+  }
+  int linkId(const COcrLine* l) const {
+    const auto it = l ? links_.find(l) : links_.end();
+    return it != links_.end() ? it->second : 0;
   }
 
   void writeCell(const COcrCell& c, std::int8_t direction) {
@@ -328,22 +294,23 @@ class Writer {
     indent(6);
     raw("</BorderData>");
     endLine();
-    for (const COcrLine& l : c.lines) writeLine(l, direction, 6, false);
+    // Cell lines keep the link ids they were read with.
+    for (const COcrLine& l : c.lines) writeLine(l, direction, 6, false, l.LID, l.attr != 0 ? l.RLID : 0);
     indent(4);
     raw("</CellData>");
     endLine();
   }
 
-  void writeLine(const COcrLine& l, std::int8_t direction, int ind, bool synthesise) {
+  void writeLine(const COcrLine& l, std::int8_t direction, int ind, bool synthesise, int lid, int rlid) {
     indent(ind);
     raw("<line");
     box(l.x, l.y, l.width, l.height);
     raw(" attr=\"");
     for (char16_t c : attrName(l.attr)) buf_.push_back(static_cast<char>(c));
     raw("\"");
-    if (l.LID > 0) numberAttr("LID", l.LID);
-    if (l.attr != 0 && l.RLID > 0) {
-      numberAttr("RLID", l.RLID);
+    if (lid > 0) numberAttr("LID", lid);
+    if (rlid > 0) {
+      numberAttr("RLID", rlid);
       numberAttr("RCS", l.RCS);
       numberAttr("RCE", l.RCE);
     }
@@ -430,7 +397,8 @@ class Writer {
     endLine();
   }
 
-  COcrPaper& paper_;
+  const COcrPaper& paper_;
+  std::unordered_map<const COcrLine*, int> links_;
   io::ByteSink& out_;
   int encoding_;
   text::Encoding enc_;
@@ -447,25 +415,23 @@ int unicodeFlag(const CharCode& code, int encoding) {
   return flag;
 }
 
-int writePaper(COcrPaper& paper, io::ByteSink& out, int encoding, int firstPage, int lastPage,
-               std::u16string_view relocationPath) {
+int writePaper(const COcrPaper& paper, io::ByteSink& out, int encoding, int firstPage, int lastPage) {
   if (encoding == 0) encoding = paper.encoding;
-  encoding = encoding == kShiftJis ? kShiftJis : kEucJp;
-  Writer(paper, out, encoding).run(firstPage, lastPage, relocationPath);
+  Writer(paper, out, encoding).run(firstPage, lastPage);
   return 0;
 }
 
-int writePaperFile(COcrPaper& paper, const std::string& path, int encoding, int firstPage, int lastPage,
-                   std::u16string_view relocationPath, std::string* error) {
+int writePaperFile(const COcrPaper& paper, const std::string& path, int encoding, int firstPage, int lastPage,
+                   std::string* error) {
   std::unique_ptr<io::SafeFileSink> sink;
   try {
-    sink = std::make_unique<io::SafeFileSink>(path);
+    sink = std::make_unique<io::SafeFileSink>(path, io::SafeFileSink::kKeepReadOnly);
   } catch (const io::IoError& e) {
     if (error) *error = e.what();
     return kCreateError;
   }
   try {
-    writePaper(paper, *sink, encoding, firstPage, lastPage, relocationPath);
+    writePaper(paper, *sink, encoding, firstPage, lastPage);
     sink->commit();
   } catch (const io::IoError& e) {
     if (error) *error = e.what();

@@ -12,20 +12,19 @@
 namespace lexova::vuzozoviv {
 
 // Writes pages firstPage..lastPage (indexes from 0, inclusive, -1 for no bound) in
-// `encoding` (0: the paper's own; 1 Shift_JIS; anything else EUC-JP). With a
-// relocationPath (the work file being saved from), pages whose image is missing
-// are looked for in the folder named after that work file, and fullpath is updated.
-// The model receives the renumbered LIDs, RLIDs and any block type reset to text.
-// Returns 0; the sink reports its own failures by throwing io::IoError.
-int writePaper(COcrPaper& paper, io::ByteSink& out, int encoding = 0, int firstPage = -1, int lastPage = -1,
-               std::u16string_view relocationPath = {});
+// `encoding` (0: the paper's own; 1 Shift_JIS; anything else EUC-JP). Link ids are
+// numbered afresh in each block that holds an annotation line; a block type the
+// format does not know is written as text. The paper is not changed. Returns 0;
+// the sink reports its own failures by throwing io::IoError.
+int writePaper(const COcrPaper& paper, io::ByteSink& out, int encoding = 0, int firstPage = -1, int lastPage = -1);
 
 enum WriteFileResult : int { kWriteOk = 0, kCreateError = -1, kWriteError = -2 };
 
-// writePaper into path, safely: a temporary file beside it, then a rename. On
-// failure the target is untouched and *error (when given) says why.
-int writePaperFile(COcrPaper& paper, const std::string& path, int encoding = 0, int firstPage = -1, int lastPage = -1,
-                   std::u16string_view relocationPath = {}, std::string* error = nullptr);
+// writePaper into path, safely: a temporary file beside it, then a rename. A work
+// file marked read-only is refused, not replaced. On failure the target is
+// untouched and *error (when given) says why.
+int writePaperFile(const COcrPaper& paper, const std::string& path, int encoding = 0, int firstPage = -1,
+                   int lastPage = -1, std::string* error = nullptr);
 
 // The Unicode flag the writer gives a character's result: 0 plain text, 1 the
 // first unit has no form in the encoding, 2 the code has a second unit.

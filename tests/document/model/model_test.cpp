@@ -37,7 +37,13 @@ TEST(Paper, MaxPageSize) {
   b.width = 700, b.height = 50;
   computeMaxPageSize(p);
   EXPECT_EQ(p.maxPageWidth, 700);
-  EXPECT_EQ(p.maxPageHeight, 900);
+  EXPECT_EQ(p.maxPageHeight, 900);  // Pages that state no size (-1) count as 0, never as -1.
+  COcrPaper unsized;
+  unsized.pages.emplace_back();
+  unsized.pages.emplace_back();
+  computeMaxPageSize(unsized);
+  EXPECT_EQ(unsized.maxPageWidth, 0);
+  EXPECT_EQ(unsized.maxPageHeight, 0);
 }
 
 TEST(Candidates, CopiesAreDeepAndCountsMatchTheArrays) {

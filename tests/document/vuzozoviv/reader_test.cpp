@@ -532,9 +532,13 @@ TEST(ReaderNumbers, DecimalConversionTruncatedTowardZero) {
   EXPECT_EQ(parseNumber(u"abc"), 0);
   EXPECT_EQ(parseNumber(u"-"), 0);
   EXPECT_EQ(parseNumber(u"2147483647"), INT_MAX);
-  EXPECT_EQ(parseNumber(u"2147483648"), INT_MIN);  // out of range, as the target systems convert
+  // Beyond the int range a value saturates by its sign, as the target systems convert.
+  EXPECT_EQ(parseNumber(u"2147483648"), INT_MAX);
   EXPECT_EQ(parseNumber(u"-2147483648"), INT_MIN);
-  EXPECT_EQ(parseNumber(u"1e400"), INT_MIN);
+  EXPECT_EQ(parseNumber(u"-2147483649"), INT_MIN);
+  EXPECT_EQ(parseNumber(u"99999999999"), INT_MAX);
+  EXPECT_EQ(parseNumber(u"1e400"), INT_MAX);
+  EXPECT_EQ(parseNumber(u"-1e400"), INT_MIN);
   EXPECT_EQ(parseNumber(u"1e-400"), 0);
   EXPECT_EQ(parseNumber(u"00000000000000000012"), 12);
 }
