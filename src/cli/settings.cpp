@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "cli/output.h"
+#include "platform/fonts.h"
 #include "text/utf.h"
 
 namespace lexova::cli {
@@ -61,7 +62,7 @@ int runSettings(Context& ctx, const Args& args) {
            text::toUtf8(app::displayText(e.get(defaults))) + ")\n";
   }
   settings::SettingsValues s = ctx.values.settings;
-  const settings::OutputFonts f = settings::applyFontDefaults(s, app::firstInstalledFont);
+  const settings::OutputFonts f = settings::applyFontDefaults(s, platform::firstInstalledFont);
   const std::pair<const char*, const settings::FontChoice*> fonts[] = {{"japanese", &f.japanese},
                                                                        {"japanese vertical", &f.japaneseVertical},
                                                                        {"western", &f.western},

@@ -5,6 +5,7 @@
 #include "cli/json.h"
 #include "cli/output.h"
 #include "editing/registered_table.h"
+#include "platform/folders.h"
 #include "text/utf.h"
 
 namespace lexova::cli {
@@ -13,7 +14,7 @@ namespace {
 
 // The configured table file: 登録テーブル名, or registTable.csv in the user data folder.
 std::u16string configuredTable(const Context& ctx) {
-  return settings::registeredTablePath(ctx.values.settings, app::userDataFolder(ctx.values).path);
+  return settings::registeredTablePath(ctx.values.settings, platform::userDataFolder(ctx.values).path);
 }
 
 int tableList(Context& ctx, const Parsed& p) {

@@ -1,9 +1,11 @@
 #include "app/settings/app_settings.h"
 
+#include "platform/folders.h"
+
 namespace lexova::app {
 
 std::u16string settleUserDataFolder(SettingsStore& store, settings::AllSettings& values) {
-  const settings::UserDataFolder folder = userDataFolder(values);
+  const settings::UserDataFolder folder = platform::userDataFolder(values);
   if (folder.writeBack) {
     values.folderPath.userDataFolder = folder.path;
     store.writeNow(values, "FolderPath/UserDataFolder");

@@ -7,6 +7,7 @@
 #include "app/settings/settings_store.h"
 #include "editing/registered_table.h"
 #include "host/host.h"
+#include "platform/fonts.h"
 
 namespace lexova::app {
 
@@ -21,8 +22,8 @@ struct ApplicationSettings {
 // Parameter), the registered-table path and table, the output fonts with their
 // defaults. A stale UserDataFolder is written back. Nothing when the Parameter
 // check failed: the program then ends with exit code -1.
-std::optional<ApplicationSettings> loadApplicationSettings(SettingsStore& store, Host& host,
-                                                           const settings::FontLookup& fonts = firstInstalledFont);
+std::optional<ApplicationSettings> loadApplicationSettings(
+    SettingsStore& store, Host& host, const settings::FontLookup& fonts = platform::firstInstalledFont);
 
 // The user data folder of the values, writing UserDataFolder back when it named a
 // missing folder.

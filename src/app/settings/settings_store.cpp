@@ -1,9 +1,6 @@
 #include "app/settings/settings_store.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <QSettings>
-#include <QStandardPaths>
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -308,61 +305,6 @@ std::u16string displayText(const SettingValue& v) {
   std::string out;
   for (std::size_t i = 0; i < list.size(); ++i) out += (i ? "," : "") + std::to_string(list[i]);
   return text::fromUtf8(out);
-}
-
-std::u16string firstInstalledFont(settings::Charset cs) {
-  const char* lang = "en";
-  const char16_t* fallback = u"Arial";
-  switch (cs) {
-    case settings::Charset::Ansi:
-      break;
-    case settings::Charset::Gb2312:
-      lang = "zh-cn", fallback = u"SimSun";
-      break;
-    case settings::Charset::Big5:
-      lang = "zh-tw", fallback = u"MingLiU";
-      break;
-    case settings::Charset::Hangul:
-      lang = "ko", fallback = u"Gulim";
-      break;
-  }
-  std::u16string found;
-  if (FcInit()) {
-    // fontconfig's own ranking for the language; the first family that covers it.
-    FcPattern* pattern = FcPatternCreate();
-    FcLangSet* langs = FcLangSetCreate();
-    FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>(lang));
-    FcPatternAddLangSet(pattern, FC_LANG, langs);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result;
-    if (FcFontSet* set = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result)) {
-      for (int i = 0; i < set->nfont && found.empty(); ++i) {
-        FcLangSet* covered = nullptr;
-        FcChar8* family = nullptr;
-        if (FcPatternGetLangSet(set->fonts[i], FC_LANG, 0, &covered) == FcResultMatch &&
-            FcLangSetHasLang(covered, reinterpret_cast<const FcChar8*>(lang)) == FcLangEqual &&
-            FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family) {
-          found = text::fromUtf8(reinterpret_cast<const char*>(family));
-        }
-      }
-      FcFontSetDestroy(set);
-    }
-    FcLangSetDestroy(langs);
-    FcPatternDestroy(pattern);
-  }
-  return found.empty() ? std::u16string(fallback) : found;
-}
-
-std::u16string programFolder() {
-  std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::u16string(u".") : text::fromUtf8(exe.parent_path().string());
-}
-
-settings::UserDataFolder userDataFolder(const AllSettings& s) {
-  const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-  return settings::resolveUserDataFolder(s.folderPath.userDataFolder, u(base), programFolder(), settings::kProductName);
 }
 
 }  // namespace lexova::app

@@ -89,14 +89,4 @@ class SettingsStore {
 // The text shown for a value: numbers in decimal, lists comma-separated.
 std::u16string displayText(const SettingValue& v);
 
-// The first installed font of a character set, through fontconfig; a fixed face
-// when none is installed.
-std::u16string firstInstalledFont(settings::Charset cs);
-
-// The user data folder of this platform: the per-user application data location as
-// the base, the program's folder as the fallback.
-settings::UserDataFolder userDataFolder(const settings::AllSettings& s);
-// The program's folder.
-std::u16string programFolder();
-
 }  // namespace lexova::app

@@ -1,0 +1,53 @@
+#include "platform/fonts.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include "text/utf.h"
+
+namespace lexova::platform {
+
+std::u16string firstInstalledFont(settings::Charset cs) {
+  const char* lang = "en";
+  const char16_t* fallback = u"Arial";
+  switch (cs) {
+    case settings::Charset::Ansi:
+      break;
+    case settings::Charset::Gb2312:
+      lang = "zh-cn", fallback = u"SimSun";
+      break;
+    case settings::Charset::Big5:
+      lang = "zh-tw", fallback = u"MingLiU";
+      break;
+    case settings::Charset::Hangul:
+      lang = "ko", fallback = u"Gulim";
+      break;
+  }
+  std::u16string found;
+  if (FcInit()) {
+    // fontconfig's own ranking for the language; the first family that covers it.
+    FcPattern* pattern = FcPatternCreate();
+    FcLangSet* langs = FcLangSetCreate();
+    FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>(lang));
+    FcPatternAddLangSet(pattern, FC_LANG, langs);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result;
+    if (FcFontSet* set = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result)) {
+      for (int i = 0; i < set->nfont && found.empty(); ++i) {
+        FcLangSet* covered = nullptr;
+        FcChar8* family = nullptr;
+        if (FcPatternGetLangSet(set->fonts[i], FC_LANG, 0, &covered) == FcResultMatch &&
+            FcLangSetHasLang(covered, reinterpret_cast<const FcChar8*>(lang)) == FcLangEqual &&
+            FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family) {
+          found = text::fromUtf8(reinterpret_cast<const char*>(family));
+        }
+      }
+      FcFontSetDestroy(set);
+    }
+    FcLangSetDestroy(langs);
+    FcPatternDestroy(pattern);
+  }
+  return found.empty() ? std::u16string(fallback) : found;
+}
+
+}  // namespace lexova::platform
