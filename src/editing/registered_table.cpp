@@ -92,14 +92,6 @@ std::string formatRegisteredTable(const std::vector<RegisteredPair>& pairs) {
   return out;
 }
 
-std::u16string backupPath(std::u16string_view path) {
-  std::u16string candidate = std::u16string(path) + u".bak";
-  // A dangling link is a name in use too.
-  for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(utf8(candidate))); ++n) {
-    candidate = std::u16string(path) + u".bak" + text::fromUtf8(std::to_string(n));
-  }
-  return candidate;
-}
 
 int RegisteredTable::failLoad(TableLoadFailure why, std::u16string_view path, Host& host) {
   registeredPairs.clear();
@@ -169,7 +161,7 @@ int RegisteredTable::SaveRegisteredTable(std::u16string_view path, Host& host) {
     // Through a symbolic link, that is the file the link names.
     const std::string& target = sink.resolvedTarget();
     if (!failedPath_.empty() && failedPath_ == path && std::filesystem::exists(target)) {
-      const std::u16string kept = backupPath(text::fromUtf8(target));
+      const std::u16string kept = text::fromUtf8(io::keepNameFor(target));
       std::error_code ec;
       std::filesystem::rename(target, utf8(kept), ec);
       if (ec) return openError();

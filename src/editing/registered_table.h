@@ -44,7 +44,7 @@ class RegisteredTable {
 
   // Writes the pairs to path as UTF-16LE with byte order mark, "search,replacement"
   // and CR LF per pair. Returns 0, or -1 with the open-failure message.
-  // A file whose last load failed is first kept beside itself (see backupPath).
+  // A file whose last load failed is first kept beside itself (see io::keepNameFor).
   int SaveRegisteredTable(std::u16string_view path, Host& host);
 
   // Appends a pair unless the same pair is present: the new count, or -1.
@@ -83,7 +83,5 @@ std::optional<std::u16string> decodeTableText(std::string_view bytes);
 TableLoadFailure parseRegisteredTable(std::string_view bytes, std::vector<RegisteredPair>& pairs);
 // The bytes of a table file for the pairs.
 std::string formatRegisteredTable(const std::vector<RegisteredPair>& pairs);
-// A free name for keeping a file: path + ".bak", else ".bak2", ".bak3", ...
-std::u16string backupPath(std::u16string_view path);
 
 }  // namespace lexova

@@ -262,6 +262,13 @@ std::string readFile(const std::string& path, std::uint64_t maxBytes) {
   return out;
 }
 
+std::string keepNameFor(const std::string& path) {
+  struct stat st {};
+  std::string candidate = path + ".bak";
+  for (int n = 2; ::lstat(candidate.c_str(), &st) == 0; ++n) candidate = path + ".bak" + std::to_string(n);
+  return candidate;
+}
+
 bool fileExists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -125,6 +125,10 @@ class SafeFileSink final : public ByteSink {
 // The hidden temporary names SafeFileSink uses for target start with this.
 std::string temporaryPrefix(const std::string& targetName);
 
+// A free name for keeping a copy of path beside it: path + ".bak", else ".bak2",
+// ".bak3", ... (a dangling link counts as taken).
+std::string keepNameFor(const std::string& path);
+
 // Reads a whole file; throws IoError, with IoFailure::TooLarge past maxBytes.
 std::string readFile(const std::string& path, std::uint64_t maxBytes = UINT64_MAX);
 bool fileExists(const std::string& path);

@@ -14,12 +14,26 @@ OpenedPaper prepared(vuzozoviv::ReadResult read, const settings::ReconstructionO
 
 }  // namespace
 
-OpenedState prepareOpenedPaper(COcrPaper& paper, const settings::ReconstructionOptions& options) {
+OpenedState settleLoadedPaper(COcrPaper& paper, Host* progress) {
   OpenedState s;
   computeStandardDpi(paper);
+  if (progress) {
+    progress->progressValue(30);
+    progress->progressText(u"ファイル後処理中");
+    progress->progressValue(70);
+  }
   s.firstArticlePage = reconstruct::FindFirstArticlePage(&paper);
   s.currentPage = paper.pages.empty() ? -1 : reconstruct::currentPageForArticle(paper, s.firstArticlePage);
-  s.pagesChanged = reconstruct::ReconstructAllPages(paper, false, options).pagesChanged;
+  return s;
+}
+
+std::vector<int> runOpenPass(COcrPaper& paper, const settings::ReconstructionOptions& options) {
+  return reconstruct::ReconstructAllPages(paper, false, options).pagesChanged;
+}
+
+OpenedState prepareOpenedPaper(COcrPaper& paper, const settings::ReconstructionOptions& options) {
+  OpenedState s = settleLoadedPaper(paper);
+  s.pagesChanged = runOpenPass(paper, options);
   return s;
 }
 

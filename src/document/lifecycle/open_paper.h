@@ -1,14 +1,15 @@
 // Opening a paper as the editor opens it, in one place: the work file read, the
-// standard dpi, the first article and the page shown first, then the pass over
-// every page without merging blocks (annotation lines split and attached, mono
-// ruby, full-size kana). The document, the lexova tool, the fuzz targets and the
-// benchmarks all open through here.
+// standard dpi, the first article and the page shown first (what loading a file
+// does), then the pass over every page without merging blocks (annotation lines
+// split and attached, mono ruby, full-size kana: what opening adds). The document,
+// the lexova tool, the fuzz targets and the benchmarks all open through here.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "document/vuzozoviv/reader.h"
+#include "host/host.h"
 #include "settings/values.h"
 
 namespace lexova {
@@ -20,7 +21,14 @@ struct OpenedState {
   std::vector<int> pagesChanged;  // positions of the pages the pass changed (their modified mark)
 };
 
-// The steps after reading, for a paper just read or just appended to.
+// What loading does after reading (a paper just read, or just appended to): the
+// standard dpi, the first article and the page shown first. With a host, the
+// progress window steps to 30, shows "ファイル後処理中" and steps to 70.
+OpenedState settleLoadedPaper(COcrPaper& paper, Host* progress = nullptr);
+// What opening adds: the pass over every page without merging. The positions of
+// the pages it changed.
+std::vector<int> runOpenPass(COcrPaper& paper, const settings::ReconstructionOptions& options);
+// Both, for a paper just read.
 OpenedState prepareOpenedPaper(COcrPaper& paper, const settings::ReconstructionOptions& options);
 
 struct OpenedPaper {
