@@ -15,6 +15,7 @@ int runSettings(Context& ctx, const Args& args);
 int runTable(Context& ctx, const Args& args);
 int runReconstruct(Context& ctx, const Args& args);
 int runExport(Context& ctx, const Args& args);
+int runEdit(Context& ctx, const Args& args);
 
 // The whole tool: global options, then a command.
 int runLexova(const Args& args);

@@ -33,6 +33,10 @@ std::string usageText() {
          "  export IN OUT --type 1 [--first N] [--last M]\n"
          "                           open IN as the editor does and export pages N..M (from 0,\n"
          "                           -1: no bound); type 1 is Unicode text\n"
+         "  edit IN [OUT] --script FILE [--backup-dir DIR] [--image-dir DIR] [--json]\n"
+         "                           open IN as the editor does, run the script's operations one a\n"
+         "                           line (see the README), then save to OUT; --json prints the\n"
+         "                           state after every operation\n"
          "  settings [--json]        print every setting with its default\n"
          "  table list [FILE] [--json]\n"
          "                           print the registered-character table (default: the configured one)\n"
@@ -91,7 +95,7 @@ int runCommandLine(const Args& all) {
       return kExitOk;
     }
   }
-  if (cmd != "check" && cmd != "dump" && cmd != "convert" && cmd != "reconstruct" && cmd != "export" &&
+  if (cmd != "check" && cmd != "dump" && cmd != "convert" && cmd != "reconstruct" && cmd != "export" && cmd != "edit" &&
       cmd != "settings" && cmd != "table") {
     return usageError("unknown command '" + cmd + "'");
   }
@@ -111,6 +115,7 @@ int runCommandLine(const Args& all) {
   if (cmd == "convert") return runConvert(rest);
   if (cmd == "reconstruct") return runReconstruct(ctx, rest);
   if (cmd == "export") return runExport(ctx, rest);
+  if (cmd == "edit") return runEdit(ctx, rest);
   if (cmd == "settings") return runSettings(ctx, rest);
   return runTable(ctx, rest);
 }

@@ -107,6 +107,8 @@ void dumpBlock(JsonWriter& j, const COcrBlock& b) {
   j.endObject();
 }
 
+}  // namespace
+
 void dumpPage(JsonWriter& j, const COcrPage& p) {
   j.beginObject();
   j.key("number"), j.value(p.number);
@@ -129,7 +131,6 @@ void dumpPage(JsonWriter& j, const COcrPage& p) {
 }
 
 // The positions the editor takes after opening (with --opened).
-}  // namespace
 
 void dumpPaper(JsonWriter& j, const COcrPaper& paper, const OpenedState* opened) {
   j.beginObject();

@@ -8,6 +8,8 @@
 
 namespace lexova::cli {
 
+// Writes one page as a JSON object: its fields, blocks, cells, lines, characters.
+void dumpPage(JsonWriter& j, const COcrPage& page);
 // Writes the paper as one JSON object; with opened, its two page positions too.
 void dumpPaper(JsonWriter& j, const COcrPaper& paper, const OpenedState* opened = nullptr);
 

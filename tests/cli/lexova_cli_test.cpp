@@ -322,6 +322,123 @@ TEST_F(LexovaTool, ExportWritesUnicodeTextOfThePagesAsked) {
   EXPECT_NE(unwritable.err.find("が保存できません。"), std::string::npos) << unwritable.err;
 }
 
+// ---- the scripted edit session ------------------------------------------------------------
+
+// The JSON lines of a session, one object a line.
+std::vector<std::string> jsonLines(const std::string& out) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(out.substr(start, end - start));
+  }
+  return lines;
+}
+
+bool has(const std::string& line, const std::string& part) {
+  return line.find(part) != std::string::npos;
+}
+
+TEST_F(LexovaTool, AnEditSessionOpensSavesBacksUpAndUndoesAsTheEditorDoes) {
+  const std::string in = file("book.xml", lexova::io::readFile(kSample));
+  const std::string backups = (dir_ / "backups").string();
+  std::filesystem::create_directories(backups);
+  const std::string script = file("script.txt",
+                                  "# undo of a recorded run, the backup clock, ranges, the save question\n"
+                                  "page 2\n"
+                                  "record 2\n"
+                                  "undo\n"
+                                  "tick 240000\n"
+                                  "backup\n"
+                                  "tick 120000\n"
+                                  "backup\n"
+                                  "saveas \"" +
+                                      (dir_ / "part two.xml").string() +
+                                      "\" 3 99\n"
+                                      "saveas " +
+                                      (dir_ / "none.xml").string() +
+                                      " 9 12\n"
+                                      "open " +
+                                      in +
+                                      " --append\n"
+                                      "open " +
+                                      in +
+                                      "\n"
+                                      "answer no\n"
+                                      "open " +
+                                      in +
+                                      "\n"
+                                      "save\n");
+  const Outcome r = run("edit " + in + " " + (dir_ / "out.xml").string() + " --script " + script + " --backup-dir " +
+                        backups + " --json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> lines = jsonLines(r.out);
+  ASSERT_EQ(lines.size(), 14u) << r.out;
+  EXPECT_TRUE(has(lines[0],
+                  "{\"line\": 2, \"op\": \"page\", \"ok\": true, \"changed\": false, \"page\": 2, \"pages\": 7, "
+                  "\"cursor\": null, \"modified\": false"))
+      << lines[0];
+  EXPECT_TRUE(has(lines[1], "\"undo\": {\"available\": true, \"kind\": 2, \"page\": 2}")) << lines[1];
+  EXPECT_TRUE(has(lines[2], "\"ok\": true, \"changed\": false")) << lines[2];  // nothing was edited
+  EXPECT_TRUE(has(lines[2], "\"modified\": true, \"marks\": [0, 1, 2, 3, 4, 5, 6]")) << lines[2];
+  EXPECT_TRUE(has(lines[4], "\"written\": false")) << lines[4];  // four minutes: no backup
+  EXPECT_TRUE(has(lines[6], "\"written\": true")) << lines[6];   // six minutes: a backup
+  EXPECT_EQ(run("check --json '" + (dir_ / "part two.xml").string() + "'").out, "{\"ok\": true, \"pages\": 5}\n");
+  EXPECT_TRUE(has(lines[8], "\"ok\": false")) << lines[8];
+  EXPECT_TRUE(has(lines[8], "保存範囲が指定されていません。")) << lines[8];
+  EXPECT_FALSE(fs::exists(dir_ / "none.xml"));
+  EXPECT_TRUE(has(lines[9], "\"pages\": 14, \"cursor\": null, \"modified\": true")) << lines[9];
+  // Unanswered, the save question keeps the document; answered No, it is replaced.
+  EXPECT_TRUE(has(lines[10], "\"ok\": false, \"changed\": false, \"page\": 0, \"pages\": 14")) << lines[10];
+  EXPECT_TRUE(has(lines[10],
+                  "{\"text\": \"文書は変更されています。保存しますか\", \"caption\": \"Lexova PRO 訂正プログラム\", "
+                  "\"answer\": \"cancel\"}"))
+      << lines[10];
+  EXPECT_TRUE(has(lines[12], "\"ok\": true, \"changed\": true, \"page\": 0, \"pages\": 7")) << lines[12];
+  EXPECT_TRUE(has(lines[12], "\"answer\": \"no\"")) << lines[12];
+  EXPECT_TRUE(has(lines[13],
+                  "\"op\": \"save\", \"ok\": true, \"changed\": false, \"page\": 0, \"pages\": 7, "
+                  "\"cursor\": null, \"modified\": false, \"marks\": []"))
+      << lines[13];
+  EXPECT_EQ(run("check --json " + (dir_ / "out.xml").string()).out, "{\"ok\": true, \"pages\": 7}\n");
+  // The session ended as the editor does: its backup is gone.
+  EXPECT_FALSE(fs::exists(fs::path(backups) / "_$backup.xml"));
+}
+
+TEST_F(LexovaTool, AnEditScriptErrorStopsTheSessionWithItsLine) {
+  const std::string in = file("in.xml", lexova::testing::workFile(kTwoPages));
+  for (const std::string& bad :
+       {std::string("state\nfrobnicate\n"), std::string("\n\npage x\n"), std::string("saveas out.xml 1\n"),
+        std::string("answer maybe\n"), std::string("open \"unterminated\n")}) {
+    const Outcome r = run("edit " + in + " --script " + file("bad.txt", bad));
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_NE(r.err.find("bad.txt:"), std::string::npos) << r.err;
+  }
+  const Outcome third = run("edit " + in + " --script " + file("bad.txt", "\n# note\npage x\n"));
+  EXPECT_NE(third.err.find("bad.txt:3: page"), std::string::npos) << third.err;
+  // A failed operation is reported and the session goes on.
+  const Outcome goesOn = run("edit " + in + " --json --script " + file("s.txt", "page 9\nstate\n"));
+  EXPECT_EQ(goesOn.status, 0);
+  EXPECT_EQ(jsonLines(goesOn.out).size(), 2u);
+  EXPECT_EQ(run("edit " + (dir_ / "none.xml").string() + " --script " + file("s.txt", "")).status, 3);
+  EXPECT_EQ(run("edit " + in).status, 2);
+}
+
+TEST_F(LexovaTool, RecoveryKeepsAnUnreadableBackupAside) {
+  const std::string in = file("in.xml", lexova::testing::workFile(kTwoPages));
+  const fs::path backups = dir_ / "backups";
+  fs::create_directories(backups);
+  std::ofstream(backups / "_$backup.xml") << "<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\r\n<paper>\r\n<pa";
+  const Outcome r = run("edit " + in + " --json --backup-dir " + backups.string() + " --script " +
+                        file("s.txt", "answer ok\nrecover\nbackup --force\n"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto lines = jsonLines(r.out);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_TRUE(has(lines[1], "可能な限り復元を試みますか？")) << lines[1];
+  EXPECT_TRUE(has(lines[1], "\"pages\": 2")) << lines[1];  // the open document stays
+  EXPECT_TRUE(has(lines[2], "\"written\": true")) << lines[2];
+  EXPECT_EQ(lexova::io::readFile((backups / "_$backup.xml.bak").string()).substr(0, 10), "<?xml vers");
+}
+
 // ---- files the user owns ------------------------------------------------------------------
 
 TEST_F(LexovaTool, FifosAndDevicesAreRefusedAsInputWithoutBlocking) {

@@ -1,0 +1,120 @@
+// Random edit sessions over any work file: the input's last bytes choose a
+// sequence of operations (open, append, save as ranges, open what was saved,
+// record, undo, reload, page, the backup clock, answers), the rest is the work
+// file. Nothing crashes, and after every operation the model's invariants hold,
+// the page entries match the pages, the current page is one of them and the undo
+// store names a page that exists.
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "cli/edit_session.h"
+#include "support/invariants.h"
+#include "text/utf.h"
+
+using namespace lexova;
+
+namespace {
+
+const std::filesystem::path& folder() {
+  static const std::filesystem::path dir = [] {
+    std::string pattern = (std::filesystem::exists("/dev/shm") ? std::string("/dev/shm")
+                                                               : std::filesystem::temp_directory_path().string()) +
+                          "/lexova-edit-fuzz-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    std::atexit([] { std::filesystem::remove_all(folder()); });
+    return std::filesystem::path(pattern);
+  }();
+  return dir;
+}
+
+void check(cli::EditSession& s, const std::string& line) {
+  DAdovoVodovoDez& d = s.document();
+  std::string broken;
+  if (d.paper()) broken = testing::brokenInvariant(*d.paper());
+  const int pages = d.pageCount();
+  if (broken.empty() && static_cast<int>(d.pageEntries.size()) != pages) broken = "page entries";
+  if (broken.empty() && (pages > 0 ? d.currentPage < 0 || d.currentPage >= pages : d.currentPage != -1)) {
+    broken = "current page " + std::to_string(d.currentPage);
+  }
+  if (broken.empty() && d.undoStore.available() && (d.undoStore.pageIndex() < 0 || d.undoStore.pageIndex() >= pages)) {
+    broken = "undo page " + std::to_string(d.undoStore.pageIndex());
+  }
+  if (broken.empty()) return;
+  std::fprintf(stderr, "after \"%s\": %s\n", line.c_str(), broken.c_str());
+  std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  const std::size_t ops = std::min<std::size_t>(data[0] % 24, size - 1);
+  const std::string work(reinterpret_cast<const char*>(data) + 1, size - 1 - ops);
+  const std::uint8_t* op = data + size - ops;
+  const std::string in = (folder() / "in.xml").string(), out = (folder() / "out.xml").string();
+  std::filesystem::remove(out);
+  std::filesystem::remove(folder() / "_$backup.xml");
+  std::ofstream(in, std::ios::binary | std::ios::trunc) << work;
+
+  DocumentOptions options;
+  options.backupFile = text::fromUtf8((folder() / "_$backup.xml").string());
+  cli::EditSession session(options, nullptr, true);
+  session.runLine(0, "open " + in, nullptr);
+  check(session, "open");
+  for (std::size_t i = 0; i < ops; ++i) {
+    const int a = op[i] >> 4, b = op[i] & 15;
+    std::string line;
+    switch (op[i] % 12) {
+      case 0:
+        line = "open " + in;
+        break;
+      case 1:
+        line = "open " + in + " --append";
+        break;
+      case 2:
+        line = "saveas " + out + " " + std::to_string(a) + " " + std::to_string(b);
+        break;
+      case 3:
+        line = "open " + out + " --append";
+        break;
+      case 4:
+        line = "undo";
+        break;
+      case 5:
+        line = "record " + std::to_string(1 + a % 9);
+        break;
+      case 6:
+        line = "reload";
+        break;
+      case 7:
+        line = "page " + std::to_string(a);
+        break;
+      case 8:
+        line = std::string("answer ") + (a % 4 == 0 ? "yes" : a % 4 == 1 ? "no" : a % 4 == 2 ? "ok" : "cancel");
+        break;
+      case 9:
+        line = "tick 400000\nbackup";
+        break;
+      case 10:
+        line = "saveas " + out + " all";
+        break;
+      default:
+        line = "imgfolder C:\\scan /srv/images";
+        break;
+    }
+    std::size_t start = 0;
+    for (std::size_t end; start <= line.size(); start = end + 1) {
+      end = line.find('\n', start);
+      if (end == std::string::npos) end = line.size();
+      session.runLine(static_cast<int>(i + 1), line.substr(start, end - start), nullptr);
+      check(session, line);
+    }
+  }
+  return 0;
+}

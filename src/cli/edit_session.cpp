@@ -1,0 +1,377 @@
+#include "cli/edit_session.h"
+
+#include <charconv>
+
+#include "cli/json.h"
+#include "cli/model_json.h"
+#include "document/page_range.h"
+#include "document/vuzozoviv/writer.h"
+#include "text/utf.h"
+
+namespace lexova::cli {
+namespace {
+
+// The answer that changes nothing for a set of buttons.
+Answer harmlessAnswer(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::Ok:
+      return Answer::Ok;
+    case Buttons::OkCancel:
+    case Buttons::YesNoCancel:
+      return Answer::Cancel;
+    case Buttons::YesNo:
+      return Answer::No;
+  }
+  return Answer::Cancel;
+}
+
+const char* answerName(Answer a) {
+  switch (a) {
+    case Answer::Ok:
+      return "ok";
+    case Answer::Cancel:
+      return "cancel";
+    case Answer::Yes:
+      return "yes";
+    case Answer::No:
+      return "no";
+  }
+  return "ok";
+}
+
+// A hash of what the paper would write: whether an operation changed it.
+class HashSink final : public io::ByteSink {
+ public:
+  void write(const void* data, std::size_t n) override {
+    const auto* p = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < n; ++i) hash = (hash ^ p[i]) * 1099511628211ULL;
+  }
+  using ByteSink::write;
+  std::uint64_t hash = 14695981039346656037ULL;
+};
+
+std::uint64_t fingerprint(const COcrPaper* paper) {
+  if (!paper) return 0;
+  HashSink h;
+  vuzozoviv::writePaper(*paper, h, paper->encoding);
+  return h.hash;
+}
+
+std::optional<int> integer(std::u16string_view s) {
+  const std::string a = text::toUtf8(s);
+  int v = 0;
+  const auto r = std::from_chars(a.data(), a.data() + a.size(), v);
+  if (r.ec != std::errc() || r.ptr != a.data() + a.size()) return std::nullopt;
+  return v;
+}
+
+// Appends the UTF-16 of a JSON string's body at s[i] (after its opening quote);
+// i ends after the closing quote.
+bool jsonString(std::string_view s, std::size_t& i, std::u16string& out) {
+  std::string plain;  // UTF-8 run between escapes
+  auto flushPlain = [&] {
+    out += text::fromUtf8(plain);
+    plain.clear();
+  };
+  while (i < s.size()) {
+    const char c = s[i++];
+    if (c == '"') {
+      flushPlain();
+      return true;
+    }
+    if (c != '\\') {
+      plain.push_back(c);
+      continue;
+    }
+    if (i >= s.size()) return false;
+    const char e = s[i++];
+    flushPlain();
+    switch (e) {
+      case '"':
+      case '\\':
+      case '/':
+        out.push_back(static_cast<char16_t>(e));
+        break;
+      case 'b':
+        out.push_back(u'\b');
+        break;
+      case 'f':
+        out.push_back(u'\f');
+        break;
+      case 'n':
+        out.push_back(u'\n');
+        break;
+      case 'r':
+        out.push_back(u'\r');
+        break;
+      case 't':
+        out.push_back(u'\t');
+        break;
+      case 'u': {
+        if (i + 4 > s.size()) return false;
+        unsigned v = 0;
+        const auto r = std::from_chars(s.data() + i, s.data() + i + 4, v, 16);
+        if (r.ec != std::errc() || r.ptr != s.data() + i + 4) return false;
+        out.push_back(static_cast<char16_t>(v));  // surrogates as they are: a pair takes two escapes
+        i += 4;
+        break;
+      }
+      default:
+        return false;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+Answer SessionHost::message(std::u16string_view text, std::u16string_view caption, MessageIcon, Buttons buttons,
+                            Answer) {
+  Answer a = harmlessAnswer(buttons);
+  if (!answers.empty() && buttons != Buttons::Ok) {
+    a = answers.front();
+    answers.pop_front();
+  }
+  shown.push_back({std::u16string(text), std::u16string(caption), a});
+  if (echo) {
+    const std::string line = text::toUtf8(caption) + ": " + text::toUtf8(text) + "\n";
+    std::fputs(line.c_str(), echo);
+  }
+  return a;
+}
+
+std::optional<std::vector<std::u16string>> scriptTokens(std::string_view line, std::string* error) {
+  std::vector<std::u16string> tokens;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    if (line[i] == ' ' || line[i] == '\t' || line[i] == '\r') {
+      ++i;
+      continue;
+    }
+    std::u16string token;
+    if (line[i] == '"') {
+      ++i;
+      if (!jsonString(line, i, token)) {
+        if (error) *error = "malformed string";
+        return std::nullopt;
+      }
+    } else {
+      const std::size_t start = i;
+      while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+      token = text::fromUtf8(line.substr(start, i - start));
+    }
+    tokens.push_back(std::move(token));
+  }
+  return tokens;
+}
+
+struct EditSession::Step {
+  int line = 0;
+  std::string op;
+  bool ok = true;
+  std::optional<bool> written;  // backup
+  int dumpPage = -2;            // dump: -1 the whole paper, else a page; -2 none
+};
+
+EditSession::EditSession(DocumentOptions options, std::FILE* out, bool json)
+    : doc_(host_, clock_, origin_, std::move(options)), out_(out), json_(json) {
+  if (!json_) host_.echo = stderr;
+}
+
+bool EditSession::runLine(int lineNumber, std::string_view line, std::string* error) {
+  const auto tokens = scriptTokens(line, error);
+  if (!tokens) return false;
+  if (tokens->empty() || (*tokens)[0].starts_with(u"#")) return true;
+  Step step;
+  step.line = lineNumber;
+  step.op = text::toUtf8((*tokens)[0]);
+  const std::vector<std::u16string> args(tokens->begin() + 1, tokens->end());
+  host_.shown.clear();
+  const std::uint64_t before = fingerprint(doc_.paper());
+  const bool hadPaper = doc_.paper() != nullptr;
+  if (!run(step, args, error)) return false;
+  const bool changed = hadPaper != (doc_.paper() != nullptr) || fingerprint(doc_.paper()) != before;
+  if (!json_ && !step.ok) std::fprintf(stderr, "lexova: line %d: %s did not succeed\n", step.line, step.op.c_str());
+  if (!json_ && step.op == "dump" && !step.ok) return true;
+  if (out_ && (json_ || step.op == "state" || step.op == "dump")) {
+    JsonWriter j(out_);
+    if (!json_ && step.op == "dump") {
+      if (step.dumpPage >= 0) {
+        dumpPage(j, *doc_.page(step.dumpPage));
+      } else if (doc_.paper()) {
+        dumpPaper(j, *doc_.paper());
+      } else {
+        j.null();
+      }
+      j.finish();
+      return true;
+    }
+    j.beginObject();
+    j.key("line"), j.value(step.line);
+    j.key("op"), j.value(std::string_view(step.op));
+    j.key("ok"), j.value(step.ok);
+    j.key("changed"), j.value(changed);
+    j.key("page"), j.value(doc_.currentPage);
+    j.key("pages"), j.value(doc_.pageCount());
+    j.key("cursor");
+    if (cursor) {
+      j.beginArray();
+      j.value(cursor->block), j.value(cursor->line), j.value(cursor->character);
+      j.endArray();
+    } else {
+      j.null();
+    }
+    j.key("modified"), j.value(doc_.documentModified);
+    j.key("marks");
+    j.beginArray();
+    for (const int p : doc_.editedPages()) j.value(p);
+    j.endArray();
+    j.key("undo");
+    j.beginObject();
+    j.key("available"), j.value(doc_.undoStore.available());
+    j.key("kind"), j.value(doc_.undoStore.kind());
+    j.key("page"), j.value(doc_.undoStore.pageIndex());
+    j.endObject();
+    j.key("messages");
+    j.beginArray();
+    for (const SessionHost::Shown& m : host_.shown) {
+      j.beginObject();
+      j.key("text"), j.value(std::u16string_view(m.text));
+      j.key("caption"), j.value(std::u16string_view(m.caption));
+      j.key("answer"), j.value(answerName(m.answer));
+      j.endObject();
+    }
+    j.endArray();
+    if (step.written) j.key("written"), j.value(*step.written);
+    if (step.dumpPage >= 0) {
+      j.key("dump"), dumpPage(j, *doc_.page(step.dumpPage));
+    } else if (step.dumpPage == -1) {
+      j.key("dump");
+      if (doc_.paper()) {
+        dumpPaper(j, *doc_.paper());
+      } else {
+        j.null();
+      }
+    }
+    j.endObject();
+    j.finish();
+  }
+  return true;
+}
+
+bool EditSession::run(Step& step, const std::vector<std::u16string>& args, std::string* error) {
+  const std::string& op = step.op;
+  auto fail = [&](const std::string& why) {
+    if (error) *error = op + ": " + why;
+    return false;
+  };
+  auto arity = [&](std::size_t lo, std::size_t hi) { return args.size() >= lo && args.size() <= hi; };
+  const ViewPosition view = cursor.value_or(ViewPosition{});
+
+  if (op == "page") {
+    if (!arity(1, 1)) return fail("takes a page index");
+    const auto n = integer(args[0]);
+    if (!n) return fail("not a page index: " + text::toUtf8(args[0]));
+    step.ok = *n >= 0 && *n < doc_.pageCount();
+    if (step.ok) {
+      doc_.currentPage = *n;
+      if (cursor) cursor.reset();  // opening a page resets the view
+    }
+  } else if (op == "open") {
+    const bool append = args.size() == 2 && args[1] == u"--append";
+    if (!arity(1, 2) || (args.size() == 2 && !append)) return fail("takes PATH [--append]");
+    // Replacing the document asks first whether to save it.
+    if (!append) {
+      const auto discard = doc_.confirmDiscard();
+      if (discard == DAdovoVodovoDez::Discard::NeedsName) return fail("the document has no file to save to");
+      if (discard == DAdovoVodovoDez::Discard::Cancelled) {
+        step.ok = false;
+        return true;
+      }
+    }
+    step.ok = doc_.open(args[0], append);
+    if (step.ok) cursor.reset();
+  } else if (op == "reload") {
+    if (!arity(0, 0)) return fail("takes no arguments");
+    step.ok = doc_.reload();
+    if (step.ok) cursor.reset();
+  } else if (op == "save") {
+    if (!arity(0, 0)) return fail("takes no arguments");
+    const auto r = doc_.save();
+    if (r == DAdovoVodovoDez::SaveResult::NeedsName) return fail("the document has no file: use saveas PATH");
+    step.ok = r == DAdovoVodovoDez::SaveResult::Saved;
+  } else if (op == "saveas") {
+    RangeChoice choice;
+    if (args.size() == 2 && args[1] == u"all") {
+      choice.mode = RangeMode::AllPages;
+    } else if (args.size() == 2 && args[1] == u"current") {
+      choice.mode = RangeMode::CurrentPage;
+    } else if (args.size() == 3 && integer(args[1]) && integer(args[2])) {
+      choice = {RangeMode::PageRange, *integer(args[1]), *integer(args[2])};
+    } else {
+      return fail("takes PATH all|current|FROM TO");
+    }
+    step.ok = doc_.paper() && confirmPageRange(choice, doc_.pageCount(), host_);
+    if (step.ok) {
+      const PageIndexes pages = pageIndexesFor(choice, doc_.pageCount(), doc_.currentPage);
+      step.ok = doc_.saveAs(args[0], pages.first, pages.last);
+    }
+  } else if (op == "backup") {
+    const bool force = args.size() == 1 && args[0] == u"--force";
+    if (!arity(0, 1) || (args.size() == 1 && !force)) return fail("takes [--force]");
+    step.written = doc_.backup(force);
+    step.ok = true;
+  } else if (op == "tick") {
+    const auto ms = args.size() == 1 ? integer(args[0]) : std::nullopt;
+    if (!ms || *ms < 0) return fail("takes milliseconds");
+    clock_.now += *ms;
+  } else if (op == "recover") {
+    if (!arity(0, 0)) return fail("takes no arguments");
+    step.ok = doc_.hasBackupNotYetOffered();
+    doc_.offerRecovery();
+  } else if (op == "imgfolder") {
+    if (!arity(2, 2)) return fail("takes BEFORE AFTER");
+    step.ok = doc_.changeImageFolder(args[0], args[1]) > 0;
+  } else if (op == "undo") {
+    if (!arity(0, 0)) return fail("takes no arguments");
+    ViewPosition v = view;
+    step.ok = doc_.undo(v);
+    if (step.ok && cursor) cursor = v;
+  } else if (op == "record") {
+    const auto kind = args.size() == 1 ? integer(args[0]) : std::nullopt;
+    if (!kind || *kind < 1 || *kind > 9) return fail("takes an undo kind from 1 to 9");
+    step.ok = doc_.record(*kind, -1, view) == 0;
+  } else if (op == "answer") {
+    if (args.empty()) return fail("takes yes, no, ok or cancel");
+    for (const std::u16string& a : args) {
+      if (a == u"yes") {
+        host_.answers.push_back(Answer::Yes);
+      } else if (a == u"no") {
+        host_.answers.push_back(Answer::No);
+      } else if (a == u"ok") {
+        host_.answers.push_back(Answer::Ok);
+      } else if (a == u"cancel") {
+        host_.answers.push_back(Answer::Cancel);
+      } else {
+        return fail("not an answer: " + text::toUtf8(a));
+      }
+    }
+  } else if (op == "state") {
+    if (!arity(0, 0)) return fail("takes no arguments");
+  } else if (op == "dump") {
+    if (!arity(0, 1)) return fail("takes [PAGE]");
+    if (args.empty()) {
+      step.dumpPage = -1;
+    } else {
+      const auto n = integer(args[0]);
+      if (!n) return fail("not a page index: " + text::toUtf8(args[0]));
+      step.ok = *n >= 0 && *n < doc_.pageCount();
+      if (step.ok) step.dumpPage = *n;
+    }
+  } else {
+    return fail("unknown operation");
+  }
+  return true;
+}
+
+}  // namespace lexova::cli

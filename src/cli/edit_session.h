@@ -1,0 +1,80 @@
+// A scripted edit session: the document driven one operation a line, as the
+// editor's commands drive it, with every question answered from the script. The
+// lexova tool's `edit` command, its tests and a fuzz target run sessions; each
+// editing step adds its operations to the same runner.
+#pragma once
+
+#include <cstdio>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/lifecycle/document.h"
+#include "host/host.h"
+#include "platform/clock.h"
+
+namespace lexova::cli {
+
+// Questions are answered from a queue; an unanswered question takes the answer
+// that changes nothing (No, Cancel, or OK when that is the only button). Every
+// message is kept with its answer until taken.
+class SessionHost final : public Host {
+ public:
+  struct Shown {
+    std::u16string text, caption;
+    Answer answer;
+  };
+  std::deque<Answer> answers;
+  std::vector<Shown> shown;
+  std::FILE* echo = nullptr;  // where messages are also written as "caption: text", when set
+
+  Answer message(std::u16string_view text, std::u16string_view caption, MessageIcon, Buttons buttons,
+                 Answer defaultAnswer) override;
+  void progressBegin(std::u16string_view, int) override {}
+  void progressText(std::u16string_view) override {}
+  void progressValue(int) override {}
+  bool progressCancelled() override { return false; }
+  void progressEnd() override {}
+  void waitCursor(bool) override {}
+  std::u16string clipboardText() override { return clipboard; }
+  void setClipboardText(std::u16string_view text) override { clipboard = text; }
+  std::u16string clipboard;
+};
+
+class EditSession {
+ public:
+  // out receives one JSON object a line (json) or the output of `state` and
+  // `dump` only; nullptr: nothing is written.
+  EditSession(DocumentOptions options, std::FILE* out, bool json);
+
+  // Runs one line of a script. Blank lines and "#" comments do nothing. False for
+  // a script error (an unknown operation, a malformed argument, a save that needs
+  // a name), with *error set; a failed operation is reported and is not an error.
+  bool runLine(int lineNumber, std::string_view line, std::string* error);
+
+  DAdovoVodovoDez& document() { return doc_; }
+  SessionHost& host() { return host_; }
+  ManualClock& clock() { return clock_; }
+  // The editing view's cursor; none until an editing step sets one.
+  std::optional<ViewPosition> cursor;
+
+ private:
+  struct Step;
+  bool run(Step& step, const std::vector<std::u16string>& args, std::string* error);
+
+  SessionHost host_;
+  ManualClock clock_;
+  MemoryBackupOrigin origin_;
+  DAdovoVodovoDez doc_;
+  std::FILE* out_;
+  bool json_;
+};
+
+// The tokens of a script line: words separated by blanks; a word in double
+// quotes is a JSON string ("\r", "\ud842\udfb7"). Nothing, with *error set, for
+// an unterminated or malformed string.
+std::optional<std::vector<std::u16string>> scriptTokens(std::string_view line, std::string* error);
+
+}  // namespace lexova::cli
