@@ -51,7 +51,7 @@ int runEdit(Context& ctx, const Args& args) {
   const settings::BackupOptions backup = settings::backupOptions(ctx.values);
   options.backupEnabled = backup.enabled;
   options.backupIntervalMinutes = backup.intervalMinutes;
-  options.backupFile = text::fromUtf8((std::filesystem::path(backupDir) / "_$backup.xml").string());
+  options.backupFile = backupFileIn(text::fromUtf8(backupDir));
   EditSession session(options, stdout, p->json);
   if (const auto dir = p->values.find("image-dir"); dir != p->values.end()) {
     session.document().imageFolder = text::fromUtf8(dir->second);

@@ -44,6 +44,14 @@ class MemoryBackupOrigin final : public BackupOrigin {
   std::u16string value;
 };
 
+// The backup file in a folder (the user data folder: the program's folder is
+// rarely writable, and each user has a session of their own).
+inline std::u16string backupFileIn(std::u16string_view folder) {
+  std::u16string f(folder);
+  if (!f.empty() && f.back() != u'/') f += u'/';
+  return f + u"_$backup.xml";
+}
+
 // The file name of a recovered document whose original path is unknown.
 inline constexpr char16_t kRecoveredTitle[] = u"回復した文書";
 inline constexpr char16_t kUntitled[] = u"無題";

@@ -175,6 +175,14 @@ TEST_F(Document, AFailedSaveKeepsTheOldFileTheMarksAndTheQuestion) {
   EXPECT_TRUE(doc().documentModified);
   EXPECT_EQ(doc().editedPages(), std::vector<int>{3});
   EXPECT_EQ(others("", {"work.xml", "data"}), std::vector<std::string>{});  // no temporary file left
+  // A folder that cannot be written to (root writes anywhere).
+  if (::geteuid() != 0) {
+    ::chmod(dir_.c_str(), 0555);
+    EXPECT_EQ(doc().save(), DAdovoVodovoDez::SaveResult::Failed);
+    ::chmod(dir_.c_str(), 0755);
+    EXPECT_EQ(bytes(work), before);
+    EXPECT_TRUE(doc().documentModified);
+  }
   // Closing now asks, and a failed save cancels the close.
   ::chmod(text::toUtf8(work).c_str(), 0444);  // a read-only work file is refused, not replaced
   host_.answers.push_back(Answer::Yes);
