@@ -92,7 +92,6 @@ std::string formatRegisteredTable(const std::vector<RegisteredPair>& pairs) {
   return out;
 }
 
-
 int RegisteredTable::failLoad(TableLoadFailure why, std::u16string_view path, Host& host) {
   registeredPairs.clear();
   lastFailure_ = why;

@@ -118,7 +118,8 @@ TEST_F(Document, AFailedOpenKeepsWhatWasOpen) {
   ASSERT_TRUE(doc().open(good, false));
   doc().markPageEdited(1, true);
   doc().record(kUndoTyping, 1, {});
-  const std::u16string bad = file("bad.xml", lexova::testing::workFile(u"  <page number=\"1\" file=\"a\">\n  <oops/>\n"));
+  const std::u16string bad =
+      file("bad.xml", lexova::testing::workFile(u"  <page number=\"1\" file=\"a\">\n  <oops/>\n"));
   EXPECT_FALSE(doc().open(bad, false));
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.messages[0].text, u"タグが間違っています。[4行目]");
