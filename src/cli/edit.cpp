@@ -57,7 +57,7 @@ int runEdit(Context& ctx, const Args& args) {
     session.document().imageFolder = text::fromUtf8(dir->second);
   }
 
-  if (!session.document().open(text::fromUtf8(p->positional[0]), false)) return kExitReadError;
+  if (!session.openDocument(text::fromUtf8(p->positional[0]))) return kExitReadError;
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     if (!session.runLine(number, line, &error)) {

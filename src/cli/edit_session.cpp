@@ -6,6 +6,8 @@
 #include "cli/model_json.h"
 #include "document/page_range.h"
 #include "document/vuzozoviv/writer.h"
+#include "editing/character_editing.h"
+#include "editing/cursor.h"
 #include "text/utf.h"
 
 namespace lexova::cli {
@@ -169,14 +171,43 @@ struct EditSession::Step {
   int line = 0;
   std::string op;
   bool ok = true;
+  editing::Damage damage = editing::Damage::None;
   std::optional<bool> written;  // backup
   int dumpPage = -2;            // dump: -1 the whole paper, else a page; -2 none
 };
 
 EditSession::EditSession(DocumentOptions options, std::FILE* out, bool json)
-    : doc_(host_, clock_, origin_, std::move(options)), out_(out), json_(json) {
+    : doc_(host_, clock_, origin_, std::move(options)), target_(doc_, host_, &table), out_(out), json_(json) {
   if (!json_) host_.echo = stderr;
 }
+
+bool EditSession::openDocument(const std::u16string& path) {
+  if (!doc_.open(path, false)) return false;
+  editing::openPage(edit, target_);
+  return true;
+}
+
+namespace {
+
+const char* damageName(editing::Damage d) {
+  switch (d) {
+    case editing::Damage::None:
+      return "none";
+    case editing::Damage::Line:
+      return "line";
+    case editing::Damage::Page:
+      return "page";
+  }
+  return "none";
+}
+
+void position(JsonWriter& j, const ViewPosition& p) {
+  j.beginArray();
+  j.value(p.block), j.value(p.line), j.value(p.character);
+  j.endArray();
+}
+
+}  // namespace
 
 bool EditSession::runLine(int lineNumber, std::string_view line, std::string* error) {
   const auto tokens = scriptTokens(line, error);
@@ -193,69 +224,78 @@ bool EditSession::runLine(int lineNumber, std::string_view line, std::string* er
   const bool changed = hadPaper != (doc_.paper() != nullptr) || fingerprint(doc_.paper()) != before;
   if (!json_ && !step.ok) std::fprintf(stderr, "lexova: line %d: %s did not succeed\n", step.line, step.op.c_str());
   if (!json_ && step.op == "dump" && !step.ok) return true;
-  if (out_ && (json_ || step.op == "state" || step.op == "dump")) {
-    JsonWriter j(out_);
-    if (!json_ && step.op == "dump") {
-      if (step.dumpPage >= 0) {
-        dumpPage(j, *doc_.page(step.dumpPage));
-      } else if (doc_.paper()) {
-        dumpPaper(j, *doc_.paper());
-      } else {
-        j.null();
-      }
-      j.finish();
-      return true;
-    }
-    j.beginObject();
-    j.key("line"), j.value(step.line);
-    j.key("op"), j.value(std::string_view(step.op));
-    j.key("ok"), j.value(step.ok);
-    j.key("changed"), j.value(changed);
-    j.key("page"), j.value(doc_.currentPage);
-    j.key("pages"), j.value(doc_.pageCount());
-    j.key("cursor");
-    if (cursor) {
-      j.beginArray();
-      j.value(cursor->block), j.value(cursor->line), j.value(cursor->character);
-      j.endArray();
+  if (!out_ || !(json_ || step.op == "state" || step.op == "dump")) return true;
+  JsonWriter j(out_);
+  if (!json_ && step.op == "dump") {
+    if (step.dumpPage >= 0) {
+      dumpPage(j, *doc_.page(step.dumpPage));
+    } else if (doc_.paper()) {
+      dumpPaper(j, *doc_.paper());
     } else {
       j.null();
     }
-    j.key("modified"), j.value(doc_.documentModified);
-    j.key("marks");
-    j.beginArray();
-    for (const int p : doc_.editedPages()) j.value(p);
-    j.endArray();
-    j.key("undo");
-    j.beginObject();
-    j.key("available"), j.value(doc_.undoStore.available());
-    j.key("kind"), j.value(doc_.undoStore.kind());
-    j.key("page"), j.value(doc_.undoStore.pageIndex());
-    j.endObject();
-    j.key("messages");
-    j.beginArray();
-    for (const SessionHost::Shown& m : host_.shown) {
-      j.beginObject();
-      j.key("text"), j.value(std::u16string_view(m.text));
-      j.key("caption"), j.value(std::u16string_view(m.caption));
-      j.key("answer"), j.value(answerName(m.answer));
-      j.endObject();
-    }
-    j.endArray();
-    if (step.written) j.key("written"), j.value(*step.written);
-    if (step.dumpPage >= 0) {
-      j.key("dump"), dumpPage(j, *doc_.page(step.dumpPage));
-    } else if (step.dumpPage == -1) {
-      j.key("dump");
-      if (doc_.paper()) {
-        dumpPaper(j, *doc_.paper());
-      } else {
-        j.null();
-      }
-    }
-    j.endObject();
     j.finish();
+    return true;
   }
+  COcrPage* page = doc_.page(doc_.currentPage);
+  j.beginObject();
+  j.key("line"), j.value(step.line);
+  j.key("op"), j.value(std::string_view(step.op));
+  j.key("ok"), j.value(step.ok);
+  j.key("changed"), j.value(changed);
+  j.key("page"), j.value(doc_.currentPage);
+  j.key("pages"), j.value(doc_.pageCount());
+  j.key("cursor");
+  if (page && edit.cursor.set()) {
+    position(j, editing::positionOf(*page, edit.cursor));
+  } else {
+    j.null();
+  }
+  j.key("selection");
+  if (page && !edit.selection.empty()) {
+    const editing::EditSelection sel = editing::normalised(*page, edit.selection);
+    j.beginArray();
+    position(j, editing::positionOf(*page, sel.start));
+    position(j, editing::positionOf(*page, sel.end));
+    j.endArray();
+  } else {
+    j.null();
+  }
+  j.key("damage"), j.value(damageName(step.damage));
+  j.key("modified"), j.value(doc_.documentModified);
+  j.key("marks");
+  j.beginArray();
+  for (const int p : doc_.editedPages()) j.value(p);
+  j.endArray();
+  j.key("undo");
+  j.beginObject();
+  j.key("available"), j.value(doc_.undoStore.available());
+  j.key("kind"), j.value(doc_.undoStore.kind());
+  j.key("page"), j.value(doc_.undoStore.pageIndex());
+  j.endObject();
+  j.key("messages");
+  j.beginArray();
+  for (const SessionHost::Shown& m : host_.shown) {
+    j.beginObject();
+    j.key("text"), j.value(std::u16string_view(m.text));
+    j.key("caption"), j.value(std::u16string_view(m.caption));
+    j.key("answer"), j.value(answerName(m.answer));
+    j.endObject();
+  }
+  j.endArray();
+  if (step.written) j.key("written"), j.value(*step.written);
+  if (step.dumpPage >= 0) {
+    j.key("dump"), dumpPage(j, *doc_.page(step.dumpPage));
+  } else if (step.dumpPage == -1) {
+    j.key("dump");
+    if (doc_.paper()) {
+      dumpPaper(j, *doc_.paper());
+    } else {
+      j.null();
+    }
+  }
+  j.endObject();
+  j.finish();
   return true;
 }
 
@@ -266,7 +306,20 @@ bool EditSession::run(Step& step, const std::vector<std::u16string>& args, std::
     return false;
   };
   auto arity = [&](std::size_t lo, std::size_t hi) { return args.size() >= lo && args.size() <= hi; };
-  const ViewPosition view = cursor.value_or(ViewPosition{});
+  COcrPage* page = doc_.page(doc_.currentPage);
+  const ViewPosition view = page && edit.cursor.set() ? editing::positionOf(*page, edit.cursor) : ViewPosition{};
+  // An editing operation: its result is the step's.
+  auto apply = [&](const editing::EditResult& r) {
+    step.ok = step.ok && r.changed;
+    step.damage = editing::worse(step.damage, r.damage);
+  };
+  // A repeat count N (default 1) from args[at], or nothing.
+  auto count = [&](std::size_t at) -> std::optional<int> {
+    if (args.size() <= at) return 1;
+    const auto n = integer(args[at]);
+    if (!n || *n < 1) return std::nullopt;
+    return n;
+  };
 
   if (op == "page") {
     if (!arity(1, 1)) return fail("takes a page index");
@@ -275,7 +328,7 @@ bool EditSession::run(Step& step, const std::vector<std::u16string>& args, std::
     step.ok = *n >= 0 && *n < doc_.pageCount();
     if (step.ok) {
       doc_.currentPage = *n;
-      if (cursor) cursor.reset();  // opening a page resets the view
+      editing::openPage(edit, target_);
     }
   } else if (op == "open") {
     const bool append = args.size() == 2 && args[1] == u"--append";
@@ -290,11 +343,11 @@ bool EditSession::run(Step& step, const std::vector<std::u16string>& args, std::
       }
     }
     step.ok = doc_.open(args[0], append);
-    if (step.ok) cursor.reset();
+    if (step.ok) editing::openPage(edit, target_);
   } else if (op == "reload") {
     if (!arity(0, 0)) return fail("takes no arguments");
     step.ok = doc_.reload();
-    if (step.ok) cursor.reset();
+    if (step.ok) editing::openPage(edit, target_);
   } else if (op == "save") {
     if (!arity(0, 0)) return fail("takes no arguments");
     const auto r = doc_.save();
@@ -329,6 +382,7 @@ bool EditSession::run(Step& step, const std::vector<std::u16string>& args, std::
     if (!arity(0, 0)) return fail("takes no arguments");
     step.ok = doc_.hasBackupNotYetOffered();
     doc_.offerRecovery();
+    if (doc_.paper()) editing::openPage(edit, target_);
   } else if (op == "imgfolder") {
     if (!arity(2, 2)) return fail("takes BEFORE AFTER");
     step.ok = doc_.changeImageFolder(args[0], args[1]) > 0;
@@ -336,7 +390,12 @@ bool EditSession::run(Step& step, const std::vector<std::u16string>& args, std::
     if (!arity(0, 0)) return fail("takes no arguments");
     ViewPosition v = view;
     step.ok = doc_.undo(v);
-    if (step.ok && cursor) cursor = v;
+    if (step.ok) {
+      // The view returns to where it was when the snapshot was taken.
+      edit.selection.clear();
+      edit.cursor = editing::cursorAt(*doc_.page(doc_.currentPage), v);
+      step.damage = editing::Damage::Page;
+    }
   } else if (op == "record") {
     const auto kind = args.size() == 1 ? integer(args[0]) : std::nullopt;
     if (!kind || *kind < 1 || *kind > 9) return fail("takes an undo kind from 1 to 9");
@@ -368,6 +427,101 @@ bool EditSession::run(Step& step, const std::vector<std::u16string>& args, std::
       step.ok = *n >= 0 && *n < doc_.pageCount();
       if (step.ok) step.dumpPage = *n;
     }
+  } else if (op == "goto" || op == "select") {
+    const std::size_t need = op == "goto" ? 3 : 6;
+    if (args.size() != need) return fail(op == "goto" ? "takes B L C" : "takes B L C B L C");
+    std::vector<int> v;
+    for (const std::u16string& a : args) {
+      const auto n = integer(a);
+      if (!n) return fail("not an index: " + text::toUtf8(a));
+      v.push_back(*n);
+    }
+    step.ok = page != nullptr;
+    if (step.ok) {
+      const editing::EditCursor first = editing::cursorAt(*page, {v[0], v[1], v[2]});
+      edit.selection.clear();
+      if (op == "goto") {
+        edit.cursor = first;
+      } else {
+        edit.selection = {first, editing::cursorAt(*page, {v[3], v[4], v[5]})};
+        edit.cursor = edit.selection.end;
+      }
+    }
+  } else if (op == "move") {
+    if (args.empty()) return fail("takes next|prev|up|down [--nocross] [N]");
+    const std::u16string& way = args[0];
+    std::size_t at = 1;
+    const bool noCross = args.size() > at && args[at] == u"--nocross";
+    if (noCross) ++at;
+    const auto n = count(at);
+    if (!n || args.size() > at + 1) return fail("takes next|prev|up|down [--nocross] [N]");
+    bool (*move)(editing::EditState&, editing::EditTarget&, bool) = nullptr;
+    if (way == u"next") move = editing::MoveNextChar;
+    if (way == u"prev") move = editing::MovePrevChar;
+    if (way == u"up") move = editing::MovePrevLine;
+    if (way == u"down") move = editing::MoveNextLine;
+    if (!move) return fail("moves next, prev, up or down");
+    const int pageBefore = doc_.currentPage;
+    for (int i = 0; i < *n; ++i) {
+      if (!move(edit, target_, noCross)) {
+        step.ok = false;
+        break;
+      }
+    }
+    // The key is let go: the remembered column goes; without Shift the selection collapses.
+    edit.cursor.column = -1;
+    edit.selection.clear();
+    if (doc_.currentPage != pageBefore) step.damage = editing::Damage::Page;
+  } else if (op == "mode") {
+    if (args.size() != 1 || (args[0] != u"char" && args[0] != u"block")) return fail("takes char or block");
+    editing::SetEditMode(edit, target_, args[0] == u"char" ? editing::EditMode::Character : editing::EditMode::Block);
+  } else if (op == "type") {
+    if (args.size() != 1) return fail("takes one TEXT");
+    // As the input method delivers a result: one character message per unit.
+    edit.pendingInput = static_cast<int>(args[0].size());
+    bool any = false;
+    for (const char16_t u : args[0]) {
+      const editing::EditResult r = editing::InsertChar(edit, target_, u, 1);
+      any = any || r.changed;
+      step.damage = editing::worse(step.damage, r.damage);
+      --edit.pendingInput;
+    }
+    step.ok = any;
+  } else if (op == "enter") {
+    if (!arity(0, 0)) return fail("takes no arguments");
+    apply(editing::InsertLineBreak(edit, target_));
+  } else if (op == "del" || op == "bs") {
+    const auto n = count(0);
+    if (!n || args.size() > 1) return fail("takes [N]");
+    bool any = false;
+    for (int i = 0; i < *n; ++i) {
+      const editing::EditResult r =
+          op == "del" ? editing::DeleteForward(edit, target_) : editing::DeleteBackward(edit, target_);
+      any = any || r.changed;
+      step.damage = editing::worse(step.damage, r.damage);
+    }
+    step.ok = any;
+    edit.selection.clear();
+  } else if (op == "overwrite") {
+    if (args.size() != 1) return fail("takes one TEXT");
+    apply(editing::ReplaceSelection(edit, target_, args[0]));
+  } else if (op == "cand") {
+    const auto i = args.size() == 1 ? integer(args[0]) : std::nullopt;
+    if (!i) return fail("takes a candidate index");
+    apply(editing::ChooseCandidate(edit, target_, *i));
+  } else if (op == "charrep") {
+    const bool registerPair = args.size() == 2 && args[1] == u"--register";
+    if (!arity(1, 2) || (args.size() == 2 && !registerPair)) return fail("takes TEXT [--register]");
+    apply(editing::ReplaceCharByDialog(edit, target_, args[0], registerPair));
+  } else if (op == "copy") {
+    if (!arity(0, 0)) return fail("takes no arguments");
+    step.ok = editing::CopySelection(edit, target_);
+  } else if (op == "clip") {
+    if (args.size() != 1) return fail("takes one TEXT");
+    host_.clipboard = args[0];
+  } else if (op == "paste") {
+    if (!arity(0, 0)) return fail("takes no arguments");
+    apply(editing::PasteText(edit, target_));
   } else {
     return fail("unknown operation");
   }

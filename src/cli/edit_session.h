@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "document/lifecycle/document.h"
+#include "document/lifecycle/document_edit.h"
+#include "editing/edit_state.h"
+#include "editing/registered_table.h"
 #include "host/host.h"
 #include "platform/clock.h"
 
@@ -54,11 +57,17 @@ class EditSession {
   // a name), with *error set; a failed operation is reported and is not an error.
   bool runLine(int lineNumber, std::string_view line, std::string* error);
 
+  // Opens a file as the editor's open command does (no save question) and puts
+  // the cursor at its start.
+  bool openDocument(const std::u16string& path);
+
   DAdovoVodovoDez& document() { return doc_; }
   SessionHost& host() { return host_; }
   ManualClock& clock() { return clock_; }
-  // The editing view's cursor; none until an editing step sets one.
-  std::optional<ViewPosition> cursor;
+  // The text view's editing state: cursor, selection, mode.
+  editing::EditState edit;
+  // The registered-character table the character replace dialog adds to.
+  RegisteredTable table;
 
  private:
   struct Step;
@@ -68,6 +77,7 @@ class EditSession {
   ManualClock clock_;
   MemoryBackupOrigin origin_;
   DAdovoVodovoDez doc_;
+  DocumentEditTarget target_;
   std::FILE* out_;
   bool json_;
 };

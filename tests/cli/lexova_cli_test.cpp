@@ -375,7 +375,7 @@ TEST_F(LexovaTool, AnEditSessionOpensSavesBacksUpAndUndoesAsTheEditorDoes) {
   ASSERT_EQ(lines.size(), 14u) << r.out;
   EXPECT_TRUE(has(lines[0],
                   "{\"line\": 2, \"op\": \"page\", \"ok\": true, \"changed\": false, \"page\": 2, \"pages\": 7, "
-                  "\"cursor\": null, \"modified\": false"))
+                  "\"cursor\": [0, 0, 0], \"selection\": null, \"damage\": \"none\", \"modified\": false"))
       << lines[0];
   EXPECT_TRUE(has(lines[1], "\"undo\": {\"available\": true, \"kind\": 2, \"page\": 2}")) << lines[1];
   EXPECT_TRUE(has(lines[2], "\"ok\": true, \"changed\": false")) << lines[2];  // nothing was edited
@@ -386,7 +386,9 @@ TEST_F(LexovaTool, AnEditSessionOpensSavesBacksUpAndUndoesAsTheEditorDoes) {
   EXPECT_TRUE(has(lines[8], "\"ok\": false")) << lines[8];
   EXPECT_TRUE(has(lines[8], "保存範囲が指定されていません。")) << lines[8];
   EXPECT_FALSE(fs::exists(dir_ / "none.xml"));
-  EXPECT_TRUE(has(lines[9], "\"pages\": 14, \"cursor\": null, \"modified\": true")) << lines[9];
+  EXPECT_TRUE(has(
+      lines[9], "\"pages\": 14, \"cursor\": [0, 0, 0], \"selection\": null, \"damage\": \"none\", \"modified\": true"))
+      << lines[9];
   // Unanswered, the save question keeps the document; answered No, it is replaced.
   EXPECT_TRUE(has(lines[10], "\"ok\": false, \"changed\": false, \"page\": 0, \"pages\": 14")) << lines[10];
   EXPECT_TRUE(has(lines[10],
@@ -395,9 +397,10 @@ TEST_F(LexovaTool, AnEditSessionOpensSavesBacksUpAndUndoesAsTheEditorDoes) {
       << lines[10];
   EXPECT_TRUE(has(lines[12], "\"ok\": true, \"changed\": true, \"page\": 0, \"pages\": 7")) << lines[12];
   EXPECT_TRUE(has(lines[12], "\"answer\": \"no\"")) << lines[12];
-  EXPECT_TRUE(has(lines[13],
-                  "\"op\": \"save\", \"ok\": true, \"changed\": false, \"page\": 0, \"pages\": 7, "
-                  "\"cursor\": null, \"modified\": false, \"marks\": []"))
+  EXPECT_TRUE(
+      has(lines[13],
+          "\"op\": \"save\", \"ok\": true, \"changed\": false, \"page\": 0, \"pages\": 7, "
+          "\"cursor\": [0, 0, 0], \"selection\": null, \"damage\": \"none\", \"modified\": false, \"marks\": []"))
       << lines[13];
   EXPECT_EQ(run("check --json " + (dir_ / "out.xml").string()).out, "{\"ok\": true, \"pages\": 7}\n");
   // The session ended as the editor does: its backup is gone.

@@ -22,6 +22,11 @@ text::Encoding toEncoding(int e) {
 
 // The model holds no empty character; should one appear it is written as the
 // reject mark so that the file stays readable.
+// A control unit that has no place in the text of an XML file.
+bool isRawControl(char16_t u) {
+  return (u < 0x20 && u != u'\r' && u != u'\n') || u == 0x7F;
+}
+
 CharCode writable(const CharCode& c) {
   return c[0] == 0 ? makeCode(kGeta) : c;
 }
@@ -185,11 +190,11 @@ class Writer {
 
   // Whether a candidate, written as escaped text, would read back as itself.
   bool candidateNeedsHex(const CharCode& c) const {
-    if (codeLength(c) == 1) return entityFor(c[0]).empty() && !text::representable(c[0], enc_);
+    if (codeLength(c) == 1) return isRawControl(c[0]) || (entityFor(c[0]).empty() && !text::representable(c[0], enc_));
     const char16_t a = c[0], b = c[1];
     if (text::isHighSurrogate(a) && text::isLowSurrogate(b)) return true;
     if (a == u'&' || a == u'<' || b == u'<' || a == u'\r' || b == u'\r' || a == u'\n' || b == u'\n') return true;
-    return !text::representable(a, enc_) || !text::representable(b, enc_);
+    return isRawControl(a) || isRawControl(b) || !text::representable(a, enc_) || !text::representable(b, enc_);
   }
 
   // ---- elements ---------------------------------------------------------------
@@ -410,7 +415,9 @@ class Writer {
 
 int unicodeFlag(const CharCode& code, int encoding) {
   int flag = 0;
-  if (!text::representable(code[0], toEncoding(encoding))) flag = 1;
+  // A control character other than the line ends (which have entities) is never
+  // written raw: as hexadecimal it reads back as itself.
+  if (!text::representable(code[0], toEncoding(encoding)) || isRawControl(code[0])) flag = 1;
   if (code[1] != 0) flag = 2;
   return flag;
 }

@@ -238,6 +238,27 @@ TEST(Writer, UnicodeFlags) {
   EXPECT_EQ(unicodeFlag(makeCode(0x00A5), kShiftJis), 1);  // best fit is not a form
 }
 
+TEST(Writer, ControlCharactersAreNeverWrittenRawAndReadBackAsThemselves) {
+  COcrPaper p;
+  COcrLine& l = addLine(addPage(p).blocks.emplace_back(), 1, 2, 3, 4);
+  for (const char16_t u : {char16_t{0x1B}, char16_t{0x09}, char16_t{0x7F}, char16_t{0x01}, u'\r'}) {
+    l.chars.push_back(ch(u));
+    ++l.charCount;
+  }
+  l.chars.front().allocateCandidates(1);
+  l.chars.front().setCand(0, makeCode(0x1F), 5);
+  const std::string bytes = write(p);
+  for (const char raw : {'\x1B', '\x09', '\x7F', '\x01', '\x1F'})
+    EXPECT_EQ(bytes.find(raw), std::string::npos) << int(raw);
+  const auto back = readBytes(bytes);
+  ASSERT_NE(back.paper, nullptr);
+  const COcrLine& read = back.paper->pages.front().blocks.front().lines.front();
+  std::u16string codes;
+  for (const COcrChar& c : read.chars) codes += codeText(c.code);
+  EXPECT_EQ(codes, u"\x1B\x09\x7F\x01\r");
+  EXPECT_EQ(read.chars.front().candCode(0), makeCode(0x1F));
+}
+
 std::u16string charElement(const std::u16string& file) {
   const std::size_t a = file.find(u"<char");
   return file.substr(a, file.find(u"</char>") - a);
