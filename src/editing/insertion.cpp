@@ -45,12 +45,16 @@ void breakLine(COcrPage& page, EditCursor& c) {
   if (atEnd) {
     if (lineBreak == c.line->chars.begin() || !isBreak(*std::prev(lineBreak))) {
       // The line now ends with its break: the cursor goes on to the next line of
-      // the page, or stays behind the break on the last one.
-      if (auto next = nextLineStart(page, c)) c = *next;
-      return;
+      // the block. The block's last line gets a new empty line after it, so that
+      // nothing typed next lands behind a break.
+      if (auto next = nextLineStart(page, c, true)) {
+        c = *next;
+        return;
+      }
+    } else {
+      // Enter pressed twice at the end of a line: the new break makes a line of its own.
+      c.ch = lineBreak;
     }
-    // Enter pressed twice at the end of a line: the new break makes a line of its own.
-    c.ch = lineBreak;
   }
   COcrLine& old = *c.line;
   LineList& lines = c.lines();
