@@ -1,9 +1,11 @@
 // Random edit sessions over any work file: the input's last bytes choose a
 // sequence of operations (open, append, save as ranges, open what was saved,
-// record, undo, reload, page, the backup clock, answers), the rest is the work
-// file. Nothing crashes, and after every operation the model's invariants hold,
-// the page entries match the pages, the current page is one of them and the undo
-// store names a page that exists.
+// record, undo, reload, page, the backup clock, answers; the caret and
+// selections, typing pairs, controls and line breaks, Enter, Delete, Backspace,
+// overwrite, candidates, the replace dialog, copy and paste), the rest is the work
+// file. Nothing crashes; after every operation the model's invariants hold, the
+// page entries match the pages, the current page is one of them and the undo
+// store names a page that exists; the result writes and reads back whole.
 #include <stdlib.h>
 
 #include <cstdint>
@@ -14,6 +16,8 @@
 #include <string>
 
 #include "cli/edit_session.h"
+#include "document/vuzozoviv/reader.h"
+#include "document/vuzozoviv/writer.h"
 #include "support/invariants.h"
 #include "text/utf.h"
 
@@ -54,7 +58,7 @@ void check(cli::EditSession& s, const std::string& line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
-  const std::size_t ops = std::min<std::size_t>(data[0] % 24, size - 1);
+  const std::size_t ops = std::min<std::size_t>(data[0] % 40, size - 1);
   const std::string work(reinterpret_cast<const char*>(data) + 1, size - 1 - ops);
   const std::uint8_t* op = data + size - ops;
   const std::string in = (folder() / "in.xml").string(), out = (folder() / "out.xml").string();
@@ -70,7 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < ops; ++i) {
     const int a = op[i] >> 4, b = op[i] & 15;
     std::string line;
-    switch (op[i] % 12) {
+    const std::string ab = std::to_string(a), bb = std::to_string(b), ba = std::to_string(b % 4);
+    static const char* const texts[] = {"\"\\ud842\\udfb7\"",  "\"a\\r\\nb\"", "\"\\u001b\\u007f\\t\"",
+                                        "\"\\udc00x\\ud800\"", "\"\\r\"",      "字"};
+    const std::string some = texts[a % 6];
+    switch (op[i] % 24) {
       case 0:
         line = "open " + in;
         break;
@@ -78,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         line = "open " + in + " --append";
         break;
       case 2:
-        line = "saveas " + out + " " + std::to_string(a) + " " + std::to_string(b);
+        line = "saveas " + out + " " + ab + " " + bb;
         break;
       case 3:
         line = "open " + out + " --append";
@@ -93,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         line = "reload";
         break;
       case 7:
-        line = "page " + std::to_string(a);
+        line = "page " + ab;
         break;
       case 8:
         line = std::string("answer ") + (a % 4 == 0 ? "yes" : a % 4 == 1 ? "no" : a % 4 == 2 ? "ok" : "cancel");
@@ -104,8 +112,50 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 10:
         line = "saveas " + out + " all";
         break;
-      default:
+      case 11:
         line = "imgfolder C:\\scan /srv/images";
+        break;
+      case 12:
+        line = "goto " + std::to_string(a % 4) + " " + ba + " " + std::to_string(b - 1);
+        break;
+      case 13:
+        line =
+            "select " + std::to_string(a % 3) + " " + ba + " " + ab + " " + std::to_string(b % 3) + " " + ba + " " + bb;
+        break;
+      case 14:
+        line = "type " + some;
+        break;
+      case 15:
+        line = "enter";
+        break;
+      case 16:
+        line = "del " + std::to_string(1 + a % 3);
+        break;
+      case 17:
+        line = "bs " + std::to_string(1 + a % 3);
+        break;
+      case 18:
+        line = "overwrite " + some;
+        break;
+      case 19:
+        line = "cand " + ab;
+        break;
+      case 20:
+        line = "charrep " + some + (b % 2 ? " --register" : "");
+        break;
+      case 21:
+        line = "copy\nclip " + some;
+        break;
+      case 22:
+        line = "paste";
+        break;
+      default:
+        line = std::string("move ") +
+               (a % 4 == 0   ? "next"
+                : a % 4 == 1 ? "prev"
+                : a % 4 == 2 ? "up"
+                             : "down") +
+               (b % 2 ? " --nocross " : " ") + std::to_string(1 + b % 5);
         break;
     }
     std::size_t start = 0;
@@ -114,6 +164,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (end == std::string::npos) end = line.size();
       session.runLine(static_cast<int>(i + 1), line.substr(start, end - start), nullptr);
       check(session, line);
+    }
+  }
+  // What the session made writes and reads back as a work file whose model is whole.
+  if (const COcrPaper* paper = session.document().paper()) {
+    io::StringSink written;
+    vuzozoviv::writePaper(*paper, written);
+    io::MemorySource source(written.out);
+    const vuzozoviv::ReadResult back = vuzozoviv::readPaper(source);
+    if (!back.paper || !testing::brokenInvariant(*back.paper).empty()) {
+      std::fprintf(stderr, "the edited paper does not read back: %d\n", back.code);
+      std::abort();
     }
   }
   return 0;

@@ -218,10 +218,12 @@ bool EditSession::runLine(int lineNumber, std::string_view line, std::string* er
   step.op = text::toUtf8((*tokens)[0]);
   const std::vector<std::u16string> args(tokens->begin() + 1, tokens->end());
   host_.shown.clear();
-  const std::uint64_t before = fingerprint(doc_.paper());
+  // Whether the paper changed is reported only on the JSON lines: it costs a pass over the paper.
+  const bool reporting = out_ && json_;
+  const std::uint64_t before = reporting ? fingerprint(doc_.paper()) : 0;
   const bool hadPaper = doc_.paper() != nullptr;
   if (!run(step, args, error)) return false;
-  const bool changed = hadPaper != (doc_.paper() != nullptr) || fingerprint(doc_.paper()) != before;
+  const bool changed = reporting && (hadPaper != (doc_.paper() != nullptr) || fingerprint(doc_.paper()) != before);
   if (!json_ && !step.ok) std::fprintf(stderr, "lexova: line %d: %s did not succeed\n", step.line, step.op.c_str());
   if (!json_ && step.op == "dump" && !step.ok) return true;
   if (!out_ || !(json_ || step.op == "state" || step.op == "dump")) return true;
