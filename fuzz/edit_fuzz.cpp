@@ -2,7 +2,9 @@
 // sequence of operations (open, append, save as ranges, open what was saved,
 // record, undo, reload, page, the backup clock, answers; the caret and
 // selections, typing pairs, controls and line breaks, Enter, Delete, Backspace,
-// overwrite, candidates, the replace dialog, copy and paste), the rest is the work
+// overwrite, candidates, the replace dialog, copy and paste; block selection,
+// deletion, moves and band merges; the ruby dialog's buttons, texts, split, OK
+// and Cancel), the rest is the work
 // file. Nothing crashes; after every operation the model's invariants hold, the
 // page entries match the pages, the current page is one of them and the undo
 // store names a page that exists; the result writes and reads back whole.
@@ -78,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const char* const texts[] = {"\"\\ud842\\udfb7\"",  "\"a\\r\\nb\"", "\"\\u001b\\u007f\\t\"",
                                         "\"\\udc00x\\ud800\"", "\"\\r\"",      "字"};
     const std::string some = texts[a % 6];
-    switch (op[i] % 24) {
+    switch (op[i] % 34) {
       case 0:
         line = "open " + in;
         break;
@@ -148,6 +150,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 22:
         line = "paste";
+        break;
+      case 24:
+        line = "frame select " + std::to_string(a % 6);
+        break;
+      case 25:
+        line = "blocks delete";
+        break;
+      case 26:
+        line = "blocks move " + std::to_string(b % 7);
+        break;
+      case 27:
+        line = "blocks merge " + std::to_string(a * 150) + " " + std::to_string(b * 150) + " " +
+               std::to_string(a * 300 + 1) + " " + std::to_string(3000 - b * 100);
+        break;
+      case 28:
+        line = "ruby open";
+        break;
+      case 29:
+        line = std::string("ruby ") + (a % 4 == 0   ? "prev"
+                                       : a % 4 == 1 ? "dropfirst"
+                                       : a % 4 == 2 ? "next"
+                                                    : "droplast");
+        break;
+      case 30:
+        line = "ruby text " + some + (b % 2 ? " " + some : "");
+        break;
+      case 31:
+        line = "ruby mark " + std::to_string(a % 5) + "\nruby split " + std::to_string(b % 4);
+        break;
+      case 32:
+        line = b % 3 ? "ruby ok" : "ruby cancel";
         break;
       default:
         line = std::string("move ") +

@@ -6,6 +6,7 @@
 #include "cli/model_json.h"
 #include "document/page_range.h"
 #include "document/vuzozoviv/writer.h"
+#include "editing/blocks.h"
 #include "editing/character_editing.h"
 #include "editing/cursor.h"
 #include "text/utf.h"
@@ -174,6 +175,7 @@ struct EditSession::Step {
   editing::Damage damage = editing::Damage::None;
   std::optional<bool> written;  // backup
   int dumpPage = -2;            // dump: -1 the whole paper, else a page; -2 none
+  bool frames = false;          // frames: the frame list
 };
 
 EditSession::EditSession(DocumentOptions options, std::FILE* out, bool json)
@@ -222,6 +224,11 @@ bool EditSession::runLine(int lineNumber, std::string_view line, std::string* er
   const bool reporting = out_ && json_;
   const std::uint64_t before = reporting ? fingerprint(doc_.paper()) : 0;
   const bool hadPaper = doc_.paper() != nullptr;
+  // The ruby dialog is modal: anything but its own buttons (and looking) closes it first.
+  if (ruby.open && step.op != "ruby" && step.op != "state" && step.op != "dump" && step.op != "frames" &&
+      step.op != "answer") {
+    editing::RubyCancel(ruby, edit, target_);
+  }
   if (!run(step, args, error)) return false;
   const bool changed = reporting && (hadPaper != (doc_.paper() != nullptr) || fingerprint(doc_.paper()) != before);
   if (!json_ && !step.ok) std::fprintf(stderr, "lexova: line %d: %s did not succeed\n", step.line, step.op.c_str());
@@ -286,6 +293,49 @@ bool EditSession::runLine(int lineNumber, std::string_view line, std::string* er
   }
   j.endArray();
   if (step.written) j.key("written"), j.value(*step.written);
+  if (step.frames && page) {
+    j.key("frames");
+    j.beginArray();
+    for (const BlockFrame& f : doc_.pageEntries[static_cast<std::size_t>(doc_.currentPage)].frames) {
+      j.beginObject();
+      j.key("x"), j.value(f.x);
+      j.key("y"), j.value(f.y);
+      j.key("width"), j.value(f.width);
+      j.key("height"), j.value(f.height);
+      j.key("sec"), j.value(f.sec);
+      j.key("kind"), j.value(f.kind);
+      j.key("direction"), j.value(f.direction);
+      j.key("refNumber"), j.value(f.refNumber);
+      j.key("selected"), j.value(f.selected != 0);
+      j.endObject();
+    }
+    j.endArray();
+    j.key("currentFrame"), j.value(edit.currentFrame);
+  }
+  if (ruby.open) {
+    const COcrLine& r = *ruby.ruby.line;
+    j.key("ruby");
+    j.beginObject();
+    j.key("text"), j.value(std::u16string_view(ruby.rubyText));
+    j.key("text2"), j.value(std::u16string_view(ruby.rubyText2));
+    j.key("base"), j.value(std::u16string_view(ruby.baseText));
+    j.key("base2"), j.value(std::u16string_view(ruby.baseText2));
+    j.key("range");
+    j.beginArray();
+    j.value(r.RCS), j.value(r.RCE);
+    j.endArray();
+    j.key("guidance"), j.value(std::u16string_view(ruby.guidance));
+    j.key("enabled");
+    j.beginObject();
+    j.key("text"), j.value(ruby.rubyEditEnabled);
+    j.key("text2"), j.value(ruby.rubyEdit2Enabled);
+    j.key("mark"), j.value(ruby.markEnabled);
+    j.key("split"), j.value(ruby.splitEnabled);
+    j.key("range"), j.value(ruby.rangeButtonsEnabled);
+    j.key("ok"), j.value(ruby.okEnabled);
+    j.endObject();
+    j.endObject();
+  }
   if (step.dumpPage >= 0) {
     j.key("dump"), dumpPage(j, *doc_.page(step.dumpPage));
   } else if (step.dumpPage == -1) {
@@ -524,6 +574,68 @@ bool EditSession::run(Step& step, const std::vector<std::u16string>& args, std::
   } else if (op == "paste") {
     if (!arity(0, 0)) return fail("takes no arguments");
     apply(editing::PasteText(edit, target_));
+  } else if (op == "frames") {
+    if (!arity(0, 0)) return fail("takes no arguments");
+    step.frames = true;
+    step.ok = page != nullptr;
+  } else if (op == "frame") {
+    const auto i = args.size() == 2 && args[0] == u"select" ? integer(args[1]) : std::nullopt;
+    if (!i) return fail("takes select I");
+    step.ok = page && *i >= 0 && *i < static_cast<int>(page->blocks.size());
+    if (step.ok) step.damage = editing::SelectFrame(edit, target_, *i).damage;
+  } else if (op == "blocks") {
+    if (args.empty()) return fail("takes delete, move K or merge X Y W H");
+    if (args[0] == u"delete" && args.size() == 1) {
+      apply(editing::DeleteSelectedBlocks(edit, target_));
+    } else if (args[0] == u"move" && args.size() == 2 && integer(args[1])) {
+      apply(editing::MoveBlockTo(edit, target_, *integer(args[1])));
+    } else if (args[0] == u"merge" && args.size() == 5) {
+      std::vector<int> v;
+      for (std::size_t i = 1; i < 5; ++i) {
+        const auto n = integer(args[i]);
+        if (!n) return fail("takes merge X Y W H");
+        v.push_back(*n);
+      }
+      const editing::Band band{v[0], v[1], static_cast<long long>(v[0]) + v[2], static_cast<long long>(v[1]) + v[3]};
+      const editing::EditResult r = editing::MergeBlocksInRect(edit, target_, band);
+      step.ok = r.changed;
+      step.damage = r.damage;
+    } else {
+      return fail("takes delete, move K or merge X Y W H");
+    }
+  } else if (op == "ruby") {
+    if (args.empty()) return fail("takes open, prev, dropfirst, next, droplast, text, mark, split, ok or cancel");
+    const std::u16string& what = args[0];
+    if (what != u"open" && !ruby.open) {
+      step.ok = false;
+      return true;
+    }
+    if (what == u"open" && args.size() == 1) {
+      ruby = editing::OpenRubyCorrection(edit, target_);
+      step.ok = ruby.open;
+    } else if (what == u"prev" && args.size() == 1) {
+      editing::ExtendPrev(ruby, target_);
+    } else if (what == u"dropfirst" && args.size() == 1) {
+      editing::DropFirst(ruby, target_);
+    } else if (what == u"next" && args.size() == 1) {
+      editing::ExtendNext(ruby, target_);
+    } else if (what == u"droplast" && args.size() == 1) {
+      editing::DropLast(ruby, target_);
+    } else if (what == u"text" && (args.size() == 2 || args.size() == 3)) {
+      editing::SetRubyText(ruby, args[1], args.size() == 3 ? std::u16string_view(args[2]) : std::u16string_view());
+    } else if ((what == u"mark" || what == u"split") && args.size() == 2 && integer(args[1])) {
+      if (what == u"mark") {
+        editing::MarkSplit(ruby, target_, *integer(args[1]));
+      } else {
+        editing::SplitRuby(ruby, *integer(args[1]));
+      }
+    } else if (what == u"ok" && args.size() == 1) {
+      apply(editing::RubyOk(ruby, edit, target_));
+    } else if (what == u"cancel" && args.size() == 1) {
+      editing::RubyCancel(ruby, edit, target_);
+    } else {
+      return fail("takes open, prev, dropfirst, next, droplast, text TEXT [TEXT2], mark M, split K, ok or cancel");
+    }
   } else {
     return fail("unknown operation");
   }

@@ -15,6 +15,7 @@
 #include "document/lifecycle/document_edit.h"
 #include "editing/edit_state.h"
 #include "editing/registered_table.h"
+#include "editing/ruby_correction.h"
 #include "host/host.h"
 #include "platform/clock.h"
 
@@ -68,6 +69,8 @@ class EditSession {
   editing::EditState edit;
   // The registered-character table the character replace dialog adds to.
   RegisteredTable table;
+  // The ruby correction dialog, while it is open.
+  editing::RubyDialog ruby;
 
  private:
   struct Step;

@@ -10,7 +10,9 @@
 
 #include "document/model/model.h"
 #include "document/undo/undo_store.h"
+#include "editing/block_frames.h"
 #include "host/host.h"
+#include "settings/values.h"
 
 namespace lexova::editing {
 
@@ -83,6 +85,10 @@ class EditTarget {
   virtual void pageEdited() = 0;
   // A pair of the character replace dialog for the registered-character table.
   virtual void registerPair(std::u16string_view search, std::u16string_view replacement) = 0;
+  // The current page's block frames and marks.
+  virtual PageEntry& pageEntry() = 0;
+  // The options of reconstruction (the rectangle merge inserts blank lines by them).
+  virtual const settings::ReconstructionOptions& reconstructionOptions() = 0;
 };
 
 }  // namespace lexova::editing

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "document/lifecycle/page_entries.h"
 #include "document/undo/undo_store.h"
+#include "editing/block_frames.h"
 #include "host/host.h"
 #include "platform/clock.h"
 #include "reconstruct/page_pass.h"

@@ -31,6 +31,8 @@ class DocumentEditTarget final : public editing::EditTarget {
   void registerPair(std::u16string_view search, std::u16string_view replacement) override {
     if (table_) table_->AddRegisteredPair(search, replacement);
   }
+  PageEntry& pageEntry() override { return doc_.pageEntries.at(static_cast<std::size_t>(doc_.currentPage)); }
+  const settings::ReconstructionOptions& reconstructionOptions() override { return doc_.options().reconstruction; }
 
  private:
   DAdovoVodovoDez& doc_;

@@ -1,4 +1,4 @@
-#include "document/lifecycle/page_entries.h"
+#include "editing/block_frames.h"
 
 namespace lexova {
 
