@@ -4,7 +4,7 @@
 // selections, typing pairs, controls and line breaks, Enter, Delete, Backspace,
 // overwrite, candidates, the replace dialog, copy and paste; block selection,
 // deletion, moves and band merges; the ruby dialog's buttons, texts, split, OK
-// and Cancel), the rest is the work
+// and Cancel; find, replace, replace all and the rejects), the rest is the work
 // file. Nothing crashes; after every operation the model's invariants hold, the
 // page entries match the pages, the current page is one of them and the undo
 // store names a page that exists; the result writes and reads back whole.
@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const char* const texts[] = {"\"\\ud842\\udfb7\"",  "\"a\\r\\nb\"", "\"\\u001b\\u007f\\t\"",
                                         "\"\\udc00x\\ud800\"", "\"\\r\"",      "字"};
     const std::string some = texts[a % 6];
-    switch (op[i] % 34) {
+    switch (op[i] % 39) {
       case 0:
         line = "open " + in;
         break;
@@ -181,6 +181,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 32:
         line = b % 3 ? "ruby ok" : "ruby cancel";
+        break;
+      case 33:
+        line = "find " + some + (a % 2 ? " --back" : "") + (b % 2 ? " --nocase" : "");
+        break;
+      case 34:
+        line = "replace " + some + " " + texts[b % 6] + (a % 2 ? " --nocase" : "");
+        break;
+      case 35:
+        line = "replace-all " + some + " " + texts[b % 6] + (a % 2 ? " --nocase" : "");
+        break;
+      case 36:
+        line = std::string("reject ") + (a % 2 ? "next" : "prev");
+        break;
+      case 37:
+        line = "dialog close";
         break;
       default:
         line = std::string("move ") +

@@ -53,6 +53,8 @@ int runEdit(Context& ctx, const Args& args) {
   options.backupIntervalMinutes = backup.intervalMinutes;
   options.backupFile = backupFileIn(text::fromUtf8(backupDir));
   EditSession session(options, stdout, p->json);
+  session.settings().rejectLevel = ctx.values.settings.rejectLevel;
+  session.settings().registerReplacements = ctx.values.settings.registerReplacements != 0;
   if (const auto dir = p->values.find("image-dir"); dir != p->values.end()) {
     session.document().imageFolder = text::fromUtf8(dir->second);
   }

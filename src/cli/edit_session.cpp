@@ -176,6 +176,7 @@ struct EditSession::Step {
   std::optional<bool> written;  // backup
   int dumpPage = -2;            // dump: -1 the whole paper, else a page; -2 none
   bool frames = false;          // frames: the frame list
+  std::optional<int> replaced;  // replace-all: how many
 };
 
 EditSession::EditSession(DocumentOptions options, std::FILE* out, bool json)
@@ -228,6 +229,11 @@ bool EditSession::runLine(int lineNumber, std::string_view line, std::string* er
   if (ruby.open && step.op != "ruby" && step.op != "state" && step.op != "dump" && step.op != "frames" &&
       step.op != "answer") {
     editing::RubyCancel(ruby, edit, target_);
+  }
+  // A shown hit or reject stays only while the person keeps searching.
+  if (step.op != "find" && step.op != "replace" && step.op != "replace-all" && step.op != "reject" &&
+      step.op != "state" && step.op != "dump" && step.op != "answer") {
+    search.highlighted = false;
   }
   if (!run(step, args, error)) return false;
   const bool changed = reporting && (hadPaper != (doc_.paper() != nullptr) || fingerprint(doc_.paper()) != before);
@@ -293,6 +299,7 @@ bool EditSession::runLine(int lineNumber, std::string_view line, std::string* er
   }
   j.endArray();
   if (step.written) j.key("written"), j.value(*step.written);
+  if (step.replaced) j.key("replaced"), j.value(*step.replaced);
   if (step.frames && page) {
     j.key("frames");
     j.beginArray();
@@ -636,6 +643,54 @@ bool EditSession::run(Step& step, const std::vector<std::u16string>& args, std::
     } else {
       return fail("takes open, prev, dropfirst, next, droplast, text TEXT [TEXT2], mark M, split K, ok or cancel");
     }
+  } else if (op == "find" || op == "replace" || op == "replace-all") {
+    const bool find = op == "find";
+    std::vector<std::u16string> words;
+    bool back = false, noCase = false;
+    for (const std::u16string& a : args) {
+      if (a == u"--back" && find) {
+        back = true;
+      } else if (a == u"--nocase") {
+        noCase = true;
+      } else {
+        words.push_back(a);
+      }
+    }
+    if (words.size() != (find ? 1u : 2u)) return fail(find ? "takes TEXT [--back] [--nocase]" : "takes S R [--nocase]");
+    const editing::SearchDialogKind kind = find ? editing::SearchDialogKind::Find : editing::SearchDialogKind::Replace;
+    // The other dialog closes first: one of them is open at a time.
+    if (search.dialog != kind) {
+      if (search.dialog != editing::SearchDialogKind::None) editing::CloseSearchDialog(search, edit);
+      const bool opened =
+          find ? editing::OpenFindDialog(search, edit, target_) : editing::OpenReplaceDialog(search, edit, target_);
+      if (!opened) {
+        step.ok = false;
+        return true;
+      }
+    }
+    // The dialog's fields hold 79 units.
+    search.search = words[0].substr(0, 79);
+    if (!find) search.replacement = words[1].substr(0, 79);
+    search.matchCase = !noCase;
+    search.backward = back;
+    const std::uint64_t before = target_.revision();
+    if (find) {
+      step.ok = editing::FindNext(search, edit, target_);
+    } else if (op == "replace") {
+      step.ok = editing::ReplaceOne(search, edit, target_);
+    } else {
+      step.replaced = editing::ReplaceAll(search, edit, target_);
+      step.ok = *step.replaced > 0;
+    }
+    if (target_.revision() != before) step.damage = editing::Damage::Page;
+  } else if (op == "reject") {
+    if (args.size() != 1 || (args[0] != u"next" && args[0] != u"prev")) return fail("takes next or prev");
+    step.ok = args[0] == u"next" ? editing::NextRejectChar(search, edit, target_)
+                                 : editing::PrevRejectChar(search, edit, target_);
+  } else if (op == "dialog") {
+    if (args.size() != 1 || args[0] != u"close") return fail("takes close");
+    step.ok = search.dialog != editing::SearchDialogKind::None;
+    editing::CloseSearchDialog(search, edit);
   } else {
     return fail("unknown operation");
   }

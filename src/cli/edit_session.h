@@ -16,6 +16,7 @@
 #include "editing/edit_state.h"
 #include "editing/registered_table.h"
 #include "editing/ruby_correction.h"
+#include "editing/search.h"
 #include "host/host.h"
 #include "platform/clock.h"
 
@@ -71,6 +72,10 @@ class EditSession {
   RegisteredTable table;
   // The ruby correction dialog, while it is open.
   editing::RubyDialog ruby;
+  // The find and replace dialogs' state, kept for the session.
+  editing::SearchState search;
+  // The view's settings: reject level, registration of replacements.
+  editing::EditSettings& settings() { return target_.settings; }
 
  private:
   struct Step;

@@ -56,6 +56,12 @@ struct EditSelection {
 
 enum class EditMode { Character, Block };
 
+// The view's settings the editing operations read.
+struct EditSettings {
+  int rejectLevel = 2;                // リジェクト値: a certainty below it makes a reject
+  bool registerReplacements = false;  // 置換文字文字テーブル登録: replacements go to the registered table
+};
+
 // The text view's editing state.
 struct EditState {
   EditCursor cursor;
@@ -89,6 +95,10 @@ class EditTarget {
   virtual PageEntry& pageEntry() = 0;
   // The options of reconstruction (the rectangle merge inserts blank lines by them).
   virtual const settings::ReconstructionOptions& reconstructionOptions() = 0;
+  virtual const EditSettings& editSettings() = 0;
+  // A number that changes whenever any page of the document changes (edits, undo,
+  // opening, reconstruction): what was derived from a page is stale when it moved.
+  virtual std::uint64_t revision() = 0;
 };
 
 }  // namespace lexova::editing

@@ -38,7 +38,13 @@ int DAdovoVodovoDez::pageCount() const {
 
 COcrPage* DAdovoVodovoDez::page(int index) {
   if (index < 0 || index >= pageCount()) return nullptr;
-  return &*std::next(paper_->pages.begin(), index);
+  // Pages are added only by loading: the index is rebuilt then (undo swaps a
+  // page's contents, never the page itself).
+  if (pageIndex_.size() != paper_->pages.size()) {
+    pageIndex_.clear();
+    for (COcrPage& p : paper_->pages) pageIndex_.push_back(&p);
+  }
+  return pageIndex_[static_cast<std::size_t>(index)];
 }
 
 std::u16string DAdovoVodovoDez::title() const {
@@ -60,7 +66,9 @@ void DAdovoVodovoDez::setPath(const std::u16string& path) {
 // ---- getting a paper ----------------------------------------------------------------------
 
 void DAdovoVodovoDez::install(std::unique_ptr<COcrPaper> paper) {
+  ++revision_;
   paper_ = std::move(paper);
+  pageIndex_.clear();
   pageEntries.assign(paper_->pages.size(), {});
 }
 
@@ -82,6 +90,7 @@ bool DAdovoVodovoDez::loadFile(const std::u16string& path, bool append) {
   if (append && paper_) {
     const int before = pageCount();
     appendPages(*paper_, *read.paper);
+    pageIndex_.clear();
     renumberPages(*paper_);
     pageEntries.resize(paper_->pages.size());
     for (int i = before; i < pageCount(); ++i) appended.push_back(i);
@@ -111,6 +120,7 @@ bool DAdovoVodovoDez::open(const std::u16string& path, bool append) {
   const bool takesPath = !append || path_.empty();
   const bool appending = append && paper_;
   if (!loadFile(path, append)) return false;
+  ++revision_;
   const std::vector<int> changed = runOpenPass(*paper_, options_.reconstruction);
   // The pass is done again at every opening: its pages are marked, but the
   // document is modified only by what an append added.
@@ -138,7 +148,9 @@ bool DAdovoVodovoDez::reload() {
 }
 
 void DAdovoVodovoDez::newDocument() {
+  ++revision_;
   paper_.reset();
+  pageIndex_.clear();
   path_.clear();
   title_.clear();
   currentPage = -1;
@@ -151,6 +163,7 @@ void DAdovoVodovoDez::newDocument() {
 // ---- marks and entries --------------------------------------------------------------------
 
 void DAdovoVodovoDez::markPageEdited(int index, bool on) {
+  ++revision_;
   if (index < 0 || index >= static_cast<int>(pageEntries.size())) return;
   pageEntries[static_cast<std::size_t>(index)].edited = on;
   if (on) documentModified = true;
@@ -197,6 +210,7 @@ bool DAdovoVodovoDez::undo(ViewPosition& view) {
 }
 
 void DAdovoVodovoDez::pageChangedWithoutRecord() {
+  ++revision_;
   undoStore.breakRun();
 }
 
@@ -223,6 +237,7 @@ reconstruct::Reconstruction DAdovoVodovoDez::reconstructCurrentPage(ViewPosition
   // Undo after the reconstruction returns the page as it was before it.
   record(kUndoReconstruction, currentPage, view);
   backup(true);
+  ++revision_;
   reconstruct::Reconstruction r = reconstruct::ReconstructCurrentPage(*paper_, currentPage, options_.reconstruction);
   if (!r.pagesMerged.empty()) rebuildFrames(pageEntries[static_cast<std::size_t>(currentPage)], *current);
   markPages(r.pagesChanged);
@@ -232,6 +247,7 @@ reconstruct::Reconstruction DAdovoVodovoDez::reconstructCurrentPage(ViewPosition
 reconstruct::Reconstruction DAdovoVodovoDez::reconstructAllPages() {
   if (!paper_) return {};
   const WaitCursor wait(host_);
+  ++revision_;
   reconstruct::Reconstruction r = reconstruct::ReconstructAllPages(*paper_, true, options_.reconstruction);
   markPages(r.pagesChanged);
   // Many pages changed at once: no snapshot can undo that.

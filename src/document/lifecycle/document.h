@@ -83,6 +83,8 @@ class DAdovoVodovoDez {
   // The window title's name: the path's file name, "回復した文書" or "無題".
   std::u16string title() const;
   const DocumentOptions& options() const { return options_; }
+  // Changes whenever a page may have changed: marks, undo, loading, reconstruction.
+  std::uint64_t revision() const { return revision_; }
   void setOptions(const DocumentOptions& options) { options_ = options; }
 
   // ---- getting a paper -----------------------------------------------------------------
@@ -168,6 +170,8 @@ class DAdovoVodovoDez {
   std::u16string path_;
   std::u16string title_;  // set when the document has no path but a name to show
   bool backupPending_ = false;
+  std::uint64_t revision_ = 0;
+  std::vector<COcrPage*> pageIndex_;  // the pages by position
   bool backupFailureReported_ = false;
 };
 

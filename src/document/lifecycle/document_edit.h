@@ -33,6 +33,10 @@ class DocumentEditTarget final : public editing::EditTarget {
   }
   PageEntry& pageEntry() override { return doc_.pageEntries.at(static_cast<std::size_t>(doc_.currentPage)); }
   const settings::ReconstructionOptions& reconstructionOptions() override { return doc_.options().reconstruction; }
+  const editing::EditSettings& editSettings() override { return settings; }
+  std::uint64_t revision() override { return doc_.revision(); }
+  // The view's settings (reject level, registration of replacements).
+  editing::EditSettings settings;
 
  private:
   DAdovoVodovoDez& doc_;
