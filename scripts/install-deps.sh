@@ -11,8 +11,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format libxml2-utils bc
   # the editor and the platform libraries of later steps
   qt6-base-dev libtiff-dev libjpeg62-turbo-dev libpng-dev libharfbuzz-dev libfontconfig-dev libzip-dev
-  # seeing what a person sees: a virtual display and PDF rendering
-  xvfb poppler-utils
+  # seeing what a person sees: a virtual display; the PDF readers that check our
+  # PDFs, with the CJK character maps and Japanese fonts they substitute
+  xvfb poppler-utils poppler-data qpdf mupdf-tools fonts-ipafont-mincho fonts-ipafont-gothic
 )
 
 missing=()
@@ -21,7 +22,16 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+# A locale with a decimal comma, for the tests that prove our number formats
+# ignore the process locale.
+make_locale() {
+  if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+    localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "install-deps: could not make the de_DE.UTF-8 locale"
+  fi
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
+  make_locale
   echo "install-deps: all ${#packages[@]} packages present"
   exit 0
 fi
@@ -32,4 +42,5 @@ export DEBIAN_FRONTEND=noninteractive
 echo "install-deps: installing ${missing[*]}"
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+make_locale
 echo "install-deps: done"

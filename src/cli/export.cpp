@@ -16,7 +16,8 @@ int runExport(Context& ctx, const Args& args) {
   const auto type = parseInt(typeArg->second);
   if (!type) return usageError("invalid value for --type: " + typeArg->second);
   if (!exporting::exportWriterAvailable(*type)) {
-    return usageError("export type " + typeArg->second + " has no writer in this version (1: Unicode text)");
+    return usageError("export type " + typeArg->second +
+                      " has no writer in this version (1: Unicode text, 5: text PDF)");
   }
   auto opened = openAsEditor(ctx, p->positional[0]);
   if (!opened) return kExitReadError;
@@ -27,8 +28,16 @@ int runExport(Context& ctx, const Args& args) {
     return usageError("the page range " + std::to_string(bounds->first) + ".." + std::to_string(bounds->last) +
                       " selects no page");
   }
-  const int r =
-      exporting::ExportDocument(paper, text::fromUtf8(p->positional[1]), *type, bounds->first, bounds->last, ctx.host);
+  pdf::PdfExportReport report;
+  exporting::ExportOptions options;
+  options.pdfInformation = pdf::pdfInformation(ctx.values.settings);
+  options.pdfReport = &report;
+  const int r = exporting::ExportDocument(paper, text::fromUtf8(p->positional[1]), *type, bounds->first, bounds->last,
+                                          ctx.host, options);
+  if (r == 0 && report.figuresLeftOut > 0) {
+    printError("note: " + std::to_string(report.figuresLeftOut) +
+               " figure block(s) left out: this version writes no pictures into a PDF");
+  }
   return r == 0 ? kExitOk : kExitWriteError;
 }
 

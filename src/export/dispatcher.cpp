@@ -6,14 +6,18 @@
 namespace lexova::exporting {
 
 bool exportWriterAvailable(int typeCode) {
-  return typeCode == kExportText;
+  return typeCode == kExportText || typeCode == kExportPdf;
 }
 
-int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeCode, int first, int last, Host& host) {
+int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeCode, int first, int last, Host& host,
+                   const ExportOptions& options) {
   switch (typeCode) {
     case kExportText:
       return WriteUnicodeText(paper, path, first, last, host);
     case kExportPdf:
+      return pdf::ExportTextPdf(paper, path, first, last, options.pdfInformation, host, true, options.pdfReport) == 1
+                 ? 0
+                 : -1;
     case kExportImagePdf:
     case kExportCompressedImagePdf:
     case kExportWord:

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "document/model/model.h"
+#include "export/pdf/pdf_export.h"
 #include "host/host.h"
 
 namespace lexova::exporting {
@@ -27,11 +28,19 @@ inline constexpr int kExportNotAvailable = -2;
 // Whether this build has a writer for the type code.
 bool exportWriterAvailable(int typeCode);
 
+// What the writers take besides the pages: the PDF information texts (from the
+// output settings) and where a PDF export reports what it left out.
+struct ExportOptions {
+  pdf::PdfInformation pdfInformation;
+  pdf::PdfExportReport* pdfReport = nullptr;
+};
+
 // Writes pages first..last (positions from 0, inclusive) of the paper to path in
-// the format of typeCode and returns the writer's result (text: 0, or -1 after its
-// message). A code without a writer writes nothing and returns 0; a format whose
-// writer this build does not have yet is refused with a message and
-// kExportNotAvailable.
-int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeCode, int first, int last, Host& host);
+// the format of typeCode. Returns 0 when written (or cancelled by the person), -1
+// after the writer told the user why it failed. A code without a writer writes
+// nothing and returns 0; a format whose writer this build does not have yet is
+// refused with a message and kExportNotAvailable.
+int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeCode, int first, int last, Host& host,
+                   const ExportOptions& options = {});
 
 }  // namespace lexova::exporting

@@ -28,6 +28,17 @@ std::u16string userDataHome() {
   return text::fromUtf8(std::string(home) + "/.local/share");
 }
 
+std::u16string loginName() {
+  std::string name;
+  if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_name != nullptr) name = pw->pw_name;
+  if (name.empty()) {
+    if (const char* user = std::getenv("USER"); user != nullptr) name = user;
+  }
+  std::u16string text = text::fromUtf8(name);
+  if (text.size() > 256) text.resize(256);
+  return text;
+}
+
 settings::UserDataFolder userDataFolder(const settings::AllSettings& s) {
   return settings::resolveUserDataFolder(s.folderPath.userDataFolder, userDataHome(), programFolder(),
                                          settings::kProductName);

@@ -13,6 +13,8 @@ std::u16string programFolder();
 // The per-user data location: $XDG_DATA_HOME when it is an absolute path, else
 // ~/.local/share.
 std::u16string userDataHome();
+// The name the current user logged in with (at most 256 units; empty when unknown).
+std::u16string loginName();
 // The user data folder of the settings (see settings::resolveUserDataFolder),
 // with userDataHome() as the base and the program's folder as the fallback.
 settings::UserDataFolder userDataFolder(const settings::AllSettings& s);

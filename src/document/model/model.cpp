@@ -194,6 +194,12 @@ void computeStandardDpi(COcrPaper& paper) {
   paper.standardDpi = best == -1 ? 400 : best;
 }
 
+int pageDpi(const COcrPage& page, const COcrPaper& paper) {
+  if (page.dpi >= kMinDpi && page.dpi <= kMaxDpi) return page.dpi;
+  if (paper.standardDpi >= kMinDpi && paper.standardDpi <= kMaxDpi) return paper.standardDpi;
+  return 400;
+}
+
 void appendPages(COcrPaper& target, COcrPaper& source) {
   if (&target == &source) return;
   for (COcrPage& page : source.pages) {

@@ -200,6 +200,13 @@ void computeMaxPageSize(COcrPaper& paper);
 // The dpi carried by the most pages (first met wins a tie); 400 when that is -1.
 void computeStandardDpi(COcrPaper& paper);
 
+// Resolutions a page may be measured in; anything else (no dpi= gives -1) is not
+// a resolution.
+inline constexpr int kMinDpi = 50, kMaxDpi = 4800;
+// The resolution every exporter measures a page in: its own dpi when that is one,
+// else the paper's standard dpi when that is, else 400.
+int pageDpi(const COcrPage& page, const COcrPaper& paper);
+
 // Moves all pages of source to the end of target, mapping source's custom section
 // codes into target's registry. Source is left without pages.
 void appendPages(COcrPaper& target, COcrPaper& source);
