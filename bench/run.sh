@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The work-file benchmark: generates a file of at least 100 MB (once), then
 # reports reader and writer throughput, the reader's peak memory, the times of
-# the pass after reading, of reconstructing all pages and of the text export, and the time of `xmllint --noout --stream`
+# the pass after reading, of reconstructing all pages, of the text export and of the text PDF,
+# and the time of `xmllint --noout --stream`
 # on the same file for comparison.
 #   bench/run.sh [BUILD_DIR] [SIZE_MB]
 set -euo pipefail
@@ -16,6 +17,8 @@ echo "== $file ($(du -m "$file" | cut -f1) MB)"
 "$build/lexova-io-bench" "$file" --memory
 echo "== reconstruction (the pass after reading, all pages with merging) and text export"
 "$build/lexova-reconstruct-bench" "$file" --repeat 3
+echo "== text PDF of every page"
+"$build/lexova-pdf-bench" "$file"
 if command -v xmllint >/dev/null; then
   # iconv's Shift_JIS lacks the vendor rows of code page 932 (the NEC special row,
   # the IBM extensions): xmllint gets a copy declared as CP932, otherwise identical.

@@ -1,13 +1,17 @@
 // Any bytes the reader accepts, opened as the editor opens them, then reconstructed
 // as the commands do (all pages with merging, then the current page) and exported
-// as text: nothing crashes or runs away, the page shown first is a page of the
-// paper, and after every pass every invariant of the model holds.
+// as text and as PDF page content: nothing crashes or runs away, the page shown
+// first is a page of the paper, after every pass every invariant of the model
+// holds, and every PDF text record has one colour per unit.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
 #include "document/lifecycle/open_paper.h"
+#include "export/pdf/pdf_contents.h"
+#include "export/pdf/pdf_export.h"
+#include "export/pdf/pdf_records.h"
 #include "export/text_writer.h"
 #include "reconstruct/page_pass.h"
 #include "support/invariants.h"
@@ -48,5 +52,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(paper, "reconstructing the current page");
   io::CountingSink text;
   exporting::writeUnicodeText(paper, 0, pages - 1, text);
+  for (const COcrPage& page : paper.pages) {
+    pdf::CPDFdata data = pdf::textPdfPage(paper, page);
+    pdf::BuildInvisibleText(data, page, true);
+    pdf::CPDFcontents contents(35);
+    for (const pdf::tagPDFTEXT& r : data.texts) {
+      if (r.colors.size() != r.text.size()) std::abort();
+      contents.AddText(r);
+    }
+    for (const pdf::tagPDFTABLE& t : data.tables) {
+      if (t.cells.size() != static_cast<std::size_t>(t.rows) * static_cast<std::size_t>(t.columns)) std::abort();
+      contents.AddTable(t);
+    }
+    std::string stream;
+    contents.BuildText(stream);
+  }
   return 0;
 }

@@ -316,6 +316,13 @@ TEST_F(LexovaTool, ExportWritesUnicodeTextOfThePagesAsked) {
   EXPECT_EQ(lexova::io::readFile(out), "\xFF\xFE");
   EXPECT_EQ(run("export " + in + " " + out + " --type 1 --first 1 --last 0").status, 2);  // selects no page
   EXPECT_EQ(run("export " + in + " " + (dir_ / "out.docx").string() + " --type 101").status, 2);
+  // The text PDF: every page, with its information from the settings.
+  const std::string pdf = (dir_ / "out.pdf").string();
+  ASSERT_EQ(run("export " + in + " " + pdf + " --type 5").status, 0);
+  const std::string bytes = lexova::io::readFile(pdf);
+  EXPECT_EQ(bytes.substr(0, 10), "%PDF-1.4\r\n");
+  EXPECT_NE(bytes.find("/Count 2\r\n"), std::string::npos);
+  EXPECT_EQ(run("export " + in + " " + pdf + " --type 11").status, 2);  // image PDFs come with the picture step
   EXPECT_EQ(run("export " + in + " " + out).status, 2);
   const Outcome unwritable = run("export " + in + " " + (dir_ / "no" / "out.txt").string() + " --type 1");
   EXPECT_EQ(unwritable.status, 4);
