@@ -10,19 +10,11 @@
 
 #include "document/vuzozoviv/reader.h"
 #include "document/vuzozoviv/writer.h"
+#include "proc_status.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-long statusKb(const char* key) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind(key, 0) == 0) return std::stol(line.substr(std::strlen(key)));
-  }
-  return -1;
-}
 
 double seconds(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
@@ -47,10 +39,10 @@ int main(int argc, char** argv) {
   const double mb = bytes / (1 << 20);
 
   if (memory) {
-    const long before = statusKb("VmHWM:");
+    const long before = lexova::bench::statusKb("VmHWM:");
     const auto r = lexova::vuzozoviv::readPaperFile(path);
     if (!r.paper) return 3;
-    const long peak = statusKb("VmHWM:");
+    const long peak = lexova::bench::statusKb("VmHWM:");
     std::printf("file_mb %.1f\npeak_rss_mb %.1f\npeak_over_start_mb %.1f\nratio_to_file %.3f\n", mb, peak / 1024.0,
                 (peak - before) / 1024.0, peak * 1024.0 / bytes);
     return 0;

@@ -12,18 +12,10 @@
 #include "document/vuzozoviv/reader.h"
 #include "export/pdf/pdf_export.h"
 #include "host/scripted_host.h"
+#include "proc_status.h"
 #include "text/utf.h"
 
 namespace {
-
-long statusKb(const char* key) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind(key, 0) == 0) return std::stol(line.substr(std::strlen(key)));
-  }
-  return -1;
-}
 
 // Starts a new peak: the kernel sets the high-water mark back to the current size.
 void resetPeak() {
@@ -53,11 +45,11 @@ int main(int argc, char** argv) {
 
   auto exportPages = [&](int last, long& addedKb) {
     resetPeak();
-    const long base = statusKb("VmRSS:");
+    const long base = lexova::bench::statusKb("VmRSS:");
     const auto t0 = std::chrono::steady_clock::now();
     const int r = pdf::ExportTextPdf(paper, text::fromUtf8(out), 0, last, info, host, true);
     const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    addedKb = statusKb("VmHWM:") - base;
+    addedKb = lexova::bench::statusKb("VmHWM:") - base;
     return r == 1 ? s : -1.0;
   };
   long quarterKb = 0, allKb = 0;

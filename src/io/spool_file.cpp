@@ -19,6 +19,18 @@ constexpr std::size_t kBufferSize = 1 << 20;
   throw IoError(what + ": " + std::strerror(err));
 }
 
+void writeAll(int fd, const char* p, std::size_t left) {
+  while (left > 0) {
+    const ssize_t w = ::write(fd, p, left);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      fail("cannot write a scratch file", errno);
+    }
+    p += w;
+    left -= static_cast<std::size_t>(w);
+  }
+}
+
 }  // namespace
 
 std::string temporaryFolder() {
@@ -49,17 +61,7 @@ std::uint64_t SpoolFile::append(const void* data, std::size_t n) {
   const std::uint64_t at = size_;
   if (buffer_.size() + n > kBufferSize) flushBuffer();
   if (n >= kBufferSize) {
-    const char* p = static_cast<const char*>(data);
-    std::size_t left = n;
-    while (left > 0) {
-      const ssize_t w = ::write(fd_, p, left);
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        fail("cannot write a scratch file", errno);
-      }
-      p += w;
-      left -= static_cast<std::size_t>(w);
-    }
+    writeAll(fd_, static_cast<const char*>(data), n);
   } else {
     buffer_.append(static_cast<const char*>(data), n);
   }
@@ -68,17 +70,7 @@ std::uint64_t SpoolFile::append(const void* data, std::size_t n) {
 }
 
 void SpoolFile::flushBuffer() {
-  const char* p = buffer_.data();
-  std::size_t left = buffer_.size();
-  while (left > 0) {
-    const ssize_t w = ::write(fd_, p, left);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      fail("cannot write a scratch file", errno);
-    }
-    p += w;
-    left -= static_cast<std::size_t>(w);
-  }
+  writeAll(fd_, buffer_.data(), buffer_.size());
   buffer_.clear();
 }
 

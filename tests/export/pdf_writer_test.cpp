@@ -62,6 +62,15 @@ COcrPaper samplePaper() {
   return paper;
 }
 
+// The data of a page before any builder ran.
+CPDFdata emptyData(const COcrPage& page) {
+  CPDFdata data;
+  data.width = page.width;
+  data.height = page.height;
+  data.dpi = page.dpi;
+  return data;
+}
+
 std::string writeTextPdf(const COcrPaper& paper, const PdfInformation& info = {}) {
   CPDFfile file;
   file.setCreationDate(pdfDateOf(kMoment, true));
@@ -274,10 +283,7 @@ TEST(PdfRecords, ParagraphsSplitAtAnnotationsAndSizeChangesAndMeasureToHundredth
   bodyLine(block, 2800, 300, u"大見出し", big);
   testing::annotationLine(block, 2900, u"るび", {300, 330});
 
-  CPDFdata data;
-  data.width = page.width;
-  data.height = page.height;
-  data.dpi = 400;
+  CPDFdata data = emptyData(page);
   BuildTextRecords(data, page);
   ASSERT_EQ(data.texts.size(), 3u);
   const tagPDFTEXT& para = data.texts[0];
@@ -323,10 +329,7 @@ TEST(PdfRecords, CharactersWithoutBoxesTakePlacesBetweenTheirNeighbours) {
   typedLine.width = 400;
   typedLine.height = 50;
   for (const char16_t c : std::u16string(u"新しい")) typedLine.chars.push_back(typed(c));
-  CPDFdata data;
-  data.width = page.width;
-  data.height = page.height;
-  data.dpi = 400;
+  CPDFdata data = emptyData(page);
   BuildTextRecords(data, page);
   ASSERT_EQ(data.texts.size(), 2u);
   EXPECT_EQ(data.texts[0].x, 72);
@@ -342,10 +345,7 @@ TEST(PdfRecords, OneLineRecordsFollowedByAnEarlierColumnGetASeparator) {
   bodyLine(block, 2000, 600, u"一行目");
   testing::Layout small{24, 20, 10};
   bodyLine(block, 1900, 500, u"小さな次の行", small);
-  CPDFdata data;
-  data.width = page.width;
-  data.height = page.height;
-  data.dpi = 400;
+  CPDFdata data = emptyData(page);
   BuildTextRecords(data, page);
   ASSERT_EQ(data.texts.size(), 2u);
   EXPECT_EQ(data.texts[0].text, u"一行目\n \n");
@@ -383,10 +383,7 @@ TEST(PdfTables, ZeroBasedVerticalTablesKeepEveryCellAndDrawEveryRule) {
       addCell(table, r, c, std::u16string(1, static_cast<char16_t>(u'甲' + r * 3 + c)), 400 + c * 300, 800 + r * 100);
   }
   table.cells.back().bottom = kBorderDotted;
-  CPDFdata data;
-  data.width = page.width;
-  data.height = page.height;
-  data.dpi = 400;
+  CPDFdata data = emptyData(page);
   BuildTableRecords(data, page, true);
   ASSERT_EQ(data.tables.size(), 1u);
   const tagPDFTABLE& t = data.tables[0];
@@ -417,10 +414,7 @@ TEST(PdfTables, AbsurdCellNumbersKeepTheTextWithoutAGrid) {
   COcrBlock& dup = addBlock(page, kBlockTable, kHorizontal);
   addCell(dup, 3, 3, u"一つ目", 400, 1500);
   addCell(dup, 3, 3, u"二つ目", 400, 1600);
-  CPDFdata data;
-  data.width = page.width;
-  data.height = page.height;
-  data.dpi = 400;
+  CPDFdata data = emptyData(page);
   BuildTableRecords(data, page, true);
   ASSERT_EQ(data.tables.size(), 1u);  // the second table: one cell, the other written as text
   EXPECT_EQ(data.tables[0].rows, 1);
@@ -448,10 +442,7 @@ TEST(PdfRecords, ChineseAndLatinBlocksKeepTheirFontsInEveryKind) {
   EXPECT_NE(content.find("/F7 7 Tf <> Tj 0.000000 0.000000 0.000000 rg<8868683C> Tj\rET"), std::string::npos);
   EXPECT_EQ(page.blocks.front().langId, 136);
 
-  CPDFdata data;
-  data.width = page.width;
-  data.height = page.height;
-  data.dpi = 400;
+  CPDFdata data = emptyData(page);
   BuildInvisibleText(data, page, true);
   ASSERT_EQ(data.texts.size(), 3u);
   EXPECT_EQ(data.texts[0].font, kFontTraditional);
@@ -471,10 +462,7 @@ TEST(PdfRecords, InvisibleRunsStartAtLinesSpacesAndWhereThePenWouldDrift) {
   COcrBlock& vertical = addBlock(page, kBlockText, kVertical);
   bodyLine(vertical, 2000, 600, u"縦書き");
 
-  CPDFdata data;
-  data.width = page.width;
-  data.height = page.height;
-  data.dpi = 400;
+  CPDFdata data = emptyData(page);
   BuildInvisibleText(data, page, true);
   ASSERT_EQ(data.texts.size(), 2u);
   const tagPDFTEXT& r = data.texts[0];
