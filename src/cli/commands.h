@@ -16,6 +16,7 @@ int runTable(Context& ctx, const Args& args);
 int runReconstruct(Context& ctx, const Args& args);
 int runExport(Context& ctx, const Args& args);
 int runEdit(Context& ctx, const Args& args);
+int runImage(const Args& args);
 
 // The whole tool: global options, then a command.
 int runLexova(const Args& args);

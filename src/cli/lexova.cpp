@@ -37,6 +37,7 @@ std::string usageText() {
          "                           open IN as the editor does, run the script's operations one a\n"
          "                           line (see the README), then save to OUT; --json prints the\n"
          "                           state after every operation\n"
+         "  image info FILE          print the record the image library makes of FILE (JSON)\n"
          "  settings [--json]        print every setting with its default\n"
          "  table list [FILE] [--json]\n"
          "                           print the registered-character table (default: the configured one)\n"
@@ -96,7 +97,7 @@ int runCommandLine(const Args& all) {
     }
   }
   if (cmd != "check" && cmd != "dump" && cmd != "convert" && cmd != "reconstruct" && cmd != "export" && cmd != "edit" &&
-      cmd != "settings" && cmd != "table") {
+      cmd != "settings" && cmd != "table" && cmd != "image") {
     return usageError("unknown command '" + cmd + "'");
   }
 
@@ -111,6 +112,7 @@ int runCommandLine(const Args& all) {
   if (!settings::checkParameters(ctx.values.parameter, ctx.host)) return kExitParameter;
 
   if (cmd == "check") return runCheck(rest);
+  if (cmd == "image") return runImage(rest);
   if (cmd == "dump") return runDump(ctx, rest);
   if (cmd == "convert") return runConvert(rest);
   if (cmd == "reconstruct") return runReconstruct(ctx, rest);
