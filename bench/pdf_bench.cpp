@@ -41,13 +41,14 @@ int main(int argc, char** argv) {
   const COcrPaper& paper = *read.paper;
   const int pages = static_cast<int>(paper.pages.size());
   ScriptedHost host;
-  const pdf::PdfInformation info{u"ベンチマーク", u"", u"", u""};
+  pdf::PdfExportOptions options;
+  options.information = {u"ベンチマーク", u"", u"", u""};
 
   auto exportPages = [&](int last, long& addedKb) {
     resetPeak();
     const long base = lexova::bench::statusKb("VmRSS:");
     const auto t0 = std::chrono::steady_clock::now();
-    const int r = pdf::ExportTextPdf(paper, text::fromUtf8(out), 0, last, info, host, true);
+    const int r = pdf::ExportTextPdf(paper, text::fromUtf8(out), 0, last, options, host);
     const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     addedKb = lexova::bench::statusKb("VmHWM:") - base;
     return r == 1 ? s : -1.0;

@@ -6,7 +6,8 @@
 namespace lexova::exporting {
 
 bool exportWriterAvailable(int typeCode) {
-  return typeCode == kExportText || typeCode == kExportPdf;
+  return typeCode == kExportText || typeCode == kExportPdf || typeCode == kExportImagePdf ||
+         typeCode == kExportCompressedImagePdf;
 }
 
 int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeCode, int first, int last, Host& host,
@@ -15,11 +16,13 @@ int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeC
     case kExportText:
       return WriteUnicodeText(paper, path, first, last, host);
     case kExportPdf:
-      return pdf::ExportTextPdf(paper, path, first, last, options.pdfInformation, host, true, options.pdfReport) == 1
-                 ? 0
-                 : -1;
+      return pdf::ExportTextPdf(paper, path, first, last, options.pdf, host, options.pdfReport) == 1 ? 0 : -1;
     case kExportImagePdf:
     case kExportCompressedImagePdf:
+      return pdf::ExportImagePdf(paper, path, first, last, typeCode == kExportCompressedImagePdf, options.pdf, host,
+                                 options.pdfReport) == 1
+                 ? 0
+                 : -1;
     case kExportWord:
     case kExportPowerPoint:
     case kExportXps:

@@ -28,10 +28,11 @@ inline constexpr int kExportNotAvailable = -2;
 // Whether this build has a writer for the type code.
 bool exportWriterAvailable(int typeCode);
 
-// What the writers take besides the pages: the PDF information texts (from the
-// output settings) and where a PDF export reports what it left out.
+// What the writers take besides the pages: for PDFs the information texts, the
+// page images and the picture quality, and where a PDF export reports what it
+// left out.
 struct ExportOptions {
-  pdf::PdfInformation pdfInformation;
+  pdf::PdfExportOptions pdf;
   pdf::PdfExportReport* pdfReport = nullptr;
 };
 

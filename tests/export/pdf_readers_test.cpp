@@ -154,7 +154,9 @@ void checkWithReaders(const COcrPaper& paper, const testing::TempDir& dir, const
                       Check popplerCheck) {
   const auto pdf = dir / (name + ".pdf");
   ScriptedHost host;
-  ASSERT_EQ(ExportTextPdf(paper, text::fromUtf8(pdf.string()), 0, -1, {u"題", u"", u"著者", u""}, host), 1);
+  PdfExportOptions options;
+  options.information = {u"題", u"", u"著者", u""};
+  ASSERT_EQ(ExportTextPdf(paper, text::fromUtf8(pdf.string()), 0, -1, options, host), 1);
   ASSERT_TRUE(host.messages.empty());
   const int pages = static_cast<int>(paper.pages.size());
 

@@ -76,7 +76,9 @@ std::string writeTextPdf(const COcrPaper& paper, const PdfInformation& info = {}
   file.setCreationDate(pdfDateOf(kMoment, true));
   ScriptedHost host;
   PdfExportReport report;
-  EXPECT_TRUE(fillTextPdf(file, paper, 0, -1, info, host, true, report));
+  PdfExportOptions options;
+  options.information = info;
+  EXPECT_TRUE(fillTextPdf(file, paper, 0, -1, options, host, report));
   io::StringSink out;
   EXPECT_EQ(file.Save(out), 1);
   return out.out;
@@ -182,7 +184,7 @@ TEST(PdfFile, PicturesGetFileWideNamesAndObjectsAfterAllPages) {
   EXPECT_EQ(pdfObject(out.out, layout, 2), "2 0 obj\r\n[ /PDF /Text /ImageB /ImageC ]\r\nendobj\r\n");
   // The picture is numbered first on its page, then the text.
   const std::string content(pdfStream(pdfObject(out.out, layout, 38)));
-  EXPECT_NE(content.find("/Figure << /MCID 0 >>\rBDC\rq\r20 0 0 20 0 0 cm\r/im1 Do\rQ\rEMC\r"), std::string::npos);
+  EXPECT_NE(content.find("/Figure << /MCID 0 >>\rBDC\rq\r20.000 0 0 20.000 0.000 0.000 cm\r/im1 Do\rQ\rEMC\r"), std::string::npos);
   EXPECT_NE(content.find("/P << /MCID 1 >>"), std::string::npos);
   const std::string_view image = pdfObject(out.out, layout, 39);
   EXPECT_NE(image.find("/ColorSpace /DeviceGray\r\n/Length 4\r\n>>\r\nstream\r\n\xFF\xD8\xFF\xD9\rendstream"),
@@ -540,14 +542,14 @@ TEST(PdfExport, AFolderInTheWayFailsAndCancellingWritesNothing) {
   cancelling.cancelAfterPolls = 0;
   PdfExportReport report;
   const std::string path = (dir / "cancelled.pdf").string();
-  EXPECT_EQ(ExportTextPdf(three, text::fromUtf8(path), 0, -1, {}, cancelling, true, &report), 1);
+  EXPECT_EQ(ExportTextPdf(three, text::fromUtf8(path), 0, -1, {}, cancelling, &report), 1);
   EXPECT_TRUE(report.cancelled);
   EXPECT_FALSE(std::filesystem::exists(path));
   EXPECT_TRUE(cancelling.messages.empty());
   EXPECT_EQ(cancelling.progress.at(1), u"ファイル保存中　1/3");
 
   ScriptedHost host2;
-  EXPECT_EQ(ExportTextPdf(three, text::fromUtf8(path), 1, 2, {}, host2, true, &report), 1);
+  EXPECT_EQ(ExportTextPdf(three, text::fromUtf8(path), 1, 2, {}, host2, &report), 1);
   EXPECT_EQ(inspectPdf(readWhole(path)).size, 38);
   EXPECT_EQ(host2.progressOpen, 0);
 }

@@ -156,10 +156,31 @@ int CPDFcontents::AddTable(const tagPDFTABLE& t) {
   return 1;
 }
 
+namespace {
+
+// A colour component: 0 and 1 as they are, else to three decimals.
+std::string component(std::uint32_t value) {
+  if (value == 0) return "0";
+  if (value == 255) return "1";
+  std::string s;
+  pdfFormat(s, "%.3f", {value / 255.0});
+  return s;
+}
+
+}  // namespace
+
 int CPDFcontents::AddFigure(const CPDFimage& image) {
-  pdfFormat(figures_, "/Figure << /MCID %d >>\rBDC\rq\r%d 0 0 %d %d %d cm\r/im%d Do\rQ\rEMC\r",
-            {counter_, static_cast<int>(image.width), static_cast<int>(image.height), static_cast<int>(image.x),
-             static_cast<int>(image.y), image.nameIndex()});
+  // Positions to three decimals: a mask a few pixels high must neither vanish
+  // nor move against the background it was cut from.
+  pdfFormat(figures_, "/Figure << /MCID %d >>\rBDC\rq\r", {counter_});
+  if (image.mask) {
+    // A mask is painted in the fill colour: its characters' own colour.
+    pdfFormat(figures_, "%s %s %s rg\r",
+              {component((image.color >> 16) & 255), component((image.color >> 8) & 255), component(image.color & 255)});
+  }
+  std::string size;
+  pdfFormat(size, "%.3f 0 0 %.3f %.3f %.3f cm\r", {image.width, image.height, image.x, image.y});
+  pdfFormat(figures_, "%s/im%d Do\rQ\rEMC\r", {size, image.nameIndex()});
   ++counter_;
   return 1;
 }

@@ -53,6 +53,7 @@ struct tagPDFIMAGE {
   int pixelWidth = 0, pixelHeight = 0;
   int kind = 24;  // 1 one-bit, 8 gray, 24 colour
   bool mask = false;
+  std::uint32_t color = 0;  // a mask's fill colour, 0xRRGGBB
 };
 
 struct CPDFdata {

@@ -1,12 +1,16 @@
-// The text PDF export: every page in range with its text set in the PDF fonts,
-// its tables with their rules, and (with the picture step) its figures.
+// The PDF exports: the text PDF (text set in the PDF fonts, tables with their
+// rules, figures cut from the page image) and the two image PDFs (the page image,
+// or a painted-out background with character masks, under an invisible text
+// layer).
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "document/model/model.h"
 #include "export/pdf/pdf_data.h"
 #include "export/pdf/pdf_file.h"
+#include "export/pdf/pdf_pictures.h"
 #include "host/host.h"
 #include "settings/values.h"
 
@@ -27,27 +31,53 @@ PdfInformation pdfInformation(const settings::SettingsValues& s);
 // Sets the six information texts of a file, in the order the export uses.
 void setInformation(CPDFfile& file, const PdfInformation& info);
 
-// What an export left out.
+// Where a page's image file is: a file-system path, empty when it cannot be found.
+using PageImageResolver = std::function<std::string(const COcrPage&)>;
+
+// What an export needs besides the pages.
+struct PdfExportOptions {
+  PdfInformation information;
+  PageImageResolver pageImages;  // none: no pictures
+  int imageQuality = 0;          // "PDFImageQuality" of the image PDFs
+  bool showProgressText = true;
+};
+
+// What an export did.
 struct PdfExportReport {
   int pages = 0;
   int figuresLeftOut = 0;  // figure blocks without a picture
+  std::vector<int> pagesWithoutImage;  // positions of pages written without their image
   bool cancelled = false;
 };
 
 // A page of the text PDF: its size and resolution (the one dpi rule of every
-// exporter), its text records and its tables with their rules.
-CPDFdata textPdfPage(const COcrPaper& paper, const COcrPage& page);
+// exporter), its figures (when its image is found), text records and tables.
+CPDFdata textPdfPage(const COcrPaper& paper, const COcrPage& page, const std::string& imageFile = {},
+                     int* figuresLeftOut = nullptr);
+// A page of an image PDF: the page image (whole, or background and masks when
+// highCompression) under its text placed character by character, invisible.
+CPDFdata imagePdfPage(const COcrPaper& paper, const COcrPage& page, const std::string& imageFile,
+                      bool highCompression, PictureQuality quality);
 
-// Adds pages first..last (positions from 0, inclusive; -1 no bound) to file and
-// sets its information, stepping host's progress bar (two steps a page) and
-// showing "ファイル保存中　n/m" when showProgressText. Returns false when the person cancelled.
-bool fillTextPdf(CPDFfile& file, const COcrPaper& paper, int first, int last, const PdfInformation& info, Host& host,
-                 bool showProgressText, PdfExportReport& report);
+// Adds pages first..last (positions from 0, inclusive; -1 no bound) of the text
+// PDF to file and sets its information, stepping host's progress bar (two steps
+// a page) and showing "ファイル保存中　n/m" when wanted. False when the person
+// cancelled.
+bool fillTextPdf(CPDFfile& file, const COcrPaper& paper, int first, int last, const PdfExportOptions& options,
+                 Host& host, PdfExportReport& report);
 
-// Writes the text PDF of pages first..last to path through the safe file writer
-// (the old file stays whole on failure). Returns 1 when written or cancelled (then
-// nothing is written), 0 after telling the user "ファイル %s が保存できません。".
-int ExportTextPdf(const COcrPaper& paper, const std::u16string& path, int first, int last, const PdfInformation& info,
-                  Host& host, bool showProgressText = true, PdfExportReport* report = nullptr);
+// Writes the text PDF (type 5) of pages first..last to path through the safe file
+// writer. Pages whose figures need an image that cannot be found are listed and
+// the person is asked whether to write them without. Returns 1 when written or
+// cancelled (nothing written then), 0 after telling the user "ファイル %s が保存
+// できません。".
+int ExportTextPdf(const COcrPaper& paper, const std::u16string& path, int first, int last,
+                  const PdfExportOptions& options, Host& host, PdfExportReport* report = nullptr);
+
+// Writes an image PDF: type 11 the page image, type 15 (highCompression) the
+// background and masks, each under the invisible text. Progress "PDFファイル保存
+// 中..." with a cancel that leaves no file. Results as ExportTextPdf.
+int ExportImagePdf(const COcrPaper& paper, const std::u16string& path, int first, int last, bool highCompression,
+                   const PdfExportOptions& options, Host& host, PdfExportReport* report = nullptr);
 
 }  // namespace lexova::pdf

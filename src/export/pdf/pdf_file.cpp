@@ -105,6 +105,7 @@ int CPDFfile::AddPage(const CPDFdata& data) {
     image.pixelHeight = record.pixelHeight;
     image.kind = record.kind;
     image.mask = record.mask;
+    image.color = record.color;
     image.data = record.data;
     pdfFormat(page.imageLines, "/im%d %d 0 R\r\n", {image.nameIndex(), image.number()});
     contents.AddFigure(image);

@@ -80,6 +80,7 @@ class CPDFimage final : public CPDFobj {
   int pixelWidth = 0, pixelHeight = 0;
   int kind = 24;
   bool mask = false;
+  std::uint32_t color = 0;  // a mask's fill colour, 0xRRGGBB
   std::span<const std::uint8_t> data;
 
  private:
