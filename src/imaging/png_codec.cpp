@@ -190,7 +190,7 @@ Decoded pngDecode(std::span<const std::uint8_t> bytes, CPICT_INFO& p, bool heade
   Decoded r;
   r.ok = decodeInto(reader, p, headerOnly, rows);
   if (!r.ok) r.error = reader.error.empty() ? "a damaged PNG image" : reader.error;
-  if (r.ok && p.BitCount == 1) {
+  if (r.ok && !headerOnly && p.BitCount == 1) {
     for (auto& b : p.Bits) b = static_cast<std::uint8_t>(~b);
     const int used = (p.Width + 7) / 8;
     const auto keep = static_cast<std::uint8_t>(p.Width % 8 == 0 ? 0xFF : 0xFF << (8 - p.Width % 8));
