@@ -108,6 +108,7 @@ bool decodeInto(Reader& reader, CPICT_INFO& p, bool headerOnly, std::vector<std:
   const std::size_t rowBytes = png_get_rowbytes(png, info);
   if (withAlpha) {
     // Interlaced images need every row at once; the alpha rows are kept whole.
+    if (static_cast<std::uint64_t>(rowBytes) * height > kMaxBufferBytes) png_error(png, "the image is too large");
     rowBuffer.assign(rowBytes * height, 0);
     for (int pass = 0; pass < passes; ++pass) {
       for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, rowBuffer.data() + rowBytes * y, nullptr);

@@ -185,7 +185,10 @@ Decoded tiffDecode(std::span<const std::uint8_t> bytes, CPICT_INFO& p, bool head
     }
     clearPadding(p);
     if (gray && photometric == PHOTOMETRIC_MINISWHITE) {
-      for (auto& b : p.Bits) b = static_cast<std::uint8_t>(255 - b);
+      for (int y = 0; y < p.Height; ++y) {
+        std::uint8_t* row = p.row(y);
+        for (int x = 0; x < p.Width; ++x) row[x] = static_cast<std::uint8_t>(255 - row[x]);
+      }
     }
     if (indexed) {
       std::uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
@@ -199,6 +202,12 @@ Decoded tiffDecode(std::span<const std::uint8_t> bytes, CPICT_INFO& p, bool head
     }
   } else {
     // Everything else as RGBA, top row first, laid on white.
+    if (static_cast<std::uint64_t>(width) * height * 4 > kMaxBufferBytes) {
+      r.error = "the image is too large to be read as colour (" + std::to_string(width) + " x " +
+                std::to_string(height) + " pixels)";
+      ClearCPictInfo(p);
+      return r;
+    }
     std::vector<std::uint32_t> rgba(static_cast<std::size_t>(width) * height);
     if (!TIFFReadRGBAImageOriented(tif, width, height, rgba.data(), ORIENTATION_TOPLEFT, 0)) {
       return failure(f, "a TIFF image of a kind that cannot be read");

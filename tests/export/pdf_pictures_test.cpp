@@ -3,11 +3,12 @@
 // high-compression page (background painted out, one mask per colour group: a
 // red heading, light characters on a dark band, a tiny mark that joins its
 // neighbours).
+#include "export/pdf/pdf_pictures.h"
+
 #include <gtest/gtest.h>
 
 #include "export/pdf/pdf_contents.h"
 #include "export/pdf/pdf_export.h"
-#include "export/pdf/pdf_pictures.h"
 #include "imaging/pict_info.h"
 #include "support/temp_dir.h"
 

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,9 +14,11 @@
 
 #include "../../bench/workgen/workgen.h"
 #include "document/lifecycle/open_paper.h"
+#include "document/lifecycle/page_images.h"
 #include "export/pdf/pdf_export.h"
 #include "export/pdf/pdf_records.h"
 #include "host/scripted_host.h"
+#include "imaging/pict_info.h"
 #include "support/temp_dir.h"
 #include "text/codepage.h"
 #include "text/utf.h"
@@ -237,6 +240,167 @@ TEST(PdfReaders, GeneratedPagesWithTablesLatinAndChineseReadBack) {
       run("pdftotext -enc UTF-8 -f " + last + " -l " + last + " " + quoted(dir / "generated.pdf") + " -");
   EXPECT_NE(poppler.output.find("Corrected text, exported as PDF."), std::string::npos) << poppler.output;
   EXPECT_NE(poppler.output.find("繁體中文的段落"), std::string::npos);
+}
+
+// ---- the image PDFs ------------------------------------------------------------------
+
+// A picture as gray levels on a coarse grid: what a person sees at a glance.
+std::vector<double> grid(const imaging::CPICT_INFO& p, int columns = 24, int rows = 32) {
+  std::vector<double> sum(static_cast<std::size_t>(columns * rows), 0), count(sum.size(), 0);
+  for (int y = 0; y < p.Height; ++y) {
+    for (int x = 0; x < p.Width; ++x) {
+      const std::uint32_t v = imaging::pixelAt(p, x, y);
+      const double gray = p.BitCount == 1 ? (v ? 0 : 255) : (p.BitCount == 8 ? v : (v >> 8) & 255);
+      const std::size_t cell = static_cast<std::size_t>(y * rows / p.Height * columns + x * columns / p.Width);
+      sum[cell] += gray;
+      count[cell] += 1;
+    }
+  }
+  for (std::size_t i = 0; i < sum.size(); ++i) sum[i] = count[i] > 0 ? sum[i] / count[i] : 255;
+  return sum;
+}
+
+double gridDifference(const std::vector<double>& a, const std::vector<double>& b) {
+  double d = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) d += std::fabs(a[i] - b[i]);
+  return d / static_cast<double>(a.size());
+}
+
+// How far a reader's render of one page lies from the page image, and from the
+// image turned upside down and from its negative (which it must not look like).
+struct Likeness {
+  double same, upsideDown, negative;
+};
+
+Likeness compareRender(const std::string& renderPng, const imaging::CPICT_INFO& page) {
+  imaging::CPICT_INFO shown;
+  shown.FileName = renderPng;
+  EXPECT_EQ(imaging::LoadImageFileProc(shown), 1) << renderPng;
+  const auto want = grid(page), got = grid(shown);
+  imaging::CPICT_INFO turned = page;
+  imaging::MIMakeRotatedImage(turned, 180);
+  std::vector<double> negative = want;
+  for (double& v : negative) v = 255 - v;
+  return {gridDifference(want, got), gridDifference(grid(turned), got), gridDifference(negative, got)};
+}
+
+// The images pdfimages lists: page, type, width, height, colour, bits, x-ppi.
+struct Listed {
+  int page;
+  std::string type, colour;
+  int width, height, bits;
+  std::string ppi;
+};
+
+std::vector<Listed> listImages(const std::filesystem::path& pdf) {
+  const ToolRun r = run("pdfimages -list " + quoted(pdf));
+  EXPECT_EQ(r.status, 0) << r.output;
+  std::vector<Listed> out;
+  std::istringstream in(r.output);
+  std::string line;
+  std::getline(in, line);
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    std::istringstream f(line);
+    Listed l;
+    std::string num, comp, enc, interp, object, id;
+    f >> l.page >> num >> l.type >> l.width >> l.height >> l.colour >> comp >> l.bits >> enc >> interp >> object >>
+        id >> l.ppi;
+    out.push_back(l);
+  }
+  return out;
+}
+
+// Every character of the pages' lines is in the reader's text, spaces aside: the
+// invisible layer carries the page's text.
+double textCoverage(const COcrPaper& paper, const std::string& readerText) {
+  std::u16string got = withoutSpaces(normalized(text::fromUtf8(readerText)));
+  std::vector<int> have(65536, 0);
+  for (const char16_t c : got) ++have[c];
+  long total = 0, found = 0;
+  for (const Expected& e : expectedLines(paper)) {
+    for (const char16_t c : withoutSpaces(e.text)) {
+      ++total;
+      if (have[c] > 0) {
+        --have[c];
+        ++found;
+      }
+    }
+  }
+  return total > 0 ? static_cast<double>(found) / static_cast<double>(total) : 0;
+}
+
+TEST(PdfReaders, ImagePdfsShowThePageRightSideUpAndCarryItsText) {
+  testing::TempDir dir;
+  settings::SettingsValues defaults;
+  const std::string work = LEXOVA_SOURCE_DIR "/samples/demo/rashomon.xml";
+  OpenedPaper opened = openPaper(work, settings::reconstructionOptions(defaults));
+  ASSERT_TRUE(opened.read.paper);
+  COcrPaper& paper = *opened.read.paper;
+  PdfExportOptions options;
+  options.imageQuality = 1;
+  options.pageImages = [work](const COcrPage& page) {
+    return text::toUtf8(resolvePageImage(page, u"", text::fromUtf8(work)));
+  };
+  const auto pdf = dir / "image.pdf";
+  ScriptedHost host;
+  PdfExportReport report;
+  ASSERT_EQ(ExportImagePdf(paper, text::fromUtf8(pdf.string()), 0, -1, false, options, host, &report), 1);
+  EXPECT_TRUE(report.pagesWithoutImage.empty());
+  const ToolRun check = run("qpdf --check " + quoted(pdf));
+  EXPECT_EQ(check.status, 0) << check.output;
+  const auto images = listImages(pdf);
+  ASSERT_EQ(images.size(), paper.pages.size());  // one picture a page
+  for (const Listed& l : images) EXPECT_NE(l.ppi, "inf");
+
+  // Page 2 as poppler and MuPDF draw it, against its scan.
+  imaging::CPICT_INFO scan;
+  scan.FileName = LEXOVA_SOURCE_DIR "/samples/demo/rashomon/p02.tif";
+  ASSERT_EQ(imaging::LoadImageFileProc(scan), 1);
+  ASSERT_EQ(run("pdftoppm -r 40 -f 2 -l 2 -gray -png " + quoted(pdf) + " " + quoted(dir / "poppler")).status, 0);
+  ASSERT_EQ(run("mutool draw -q -r 40 -c gray -o " + quoted(dir / "mupdf.png") + " " + quoted(pdf) + " 2").status, 0);
+  for (const std::string& render : {(dir / "poppler-2.png").string(), (dir / "mupdf.png").string()}) {
+    const Likeness l = compareRender(render, scan);
+    EXPECT_LT(l.same, 8) << render;
+    EXPECT_GT(l.upsideDown, 2 * l.same + 4) << render;
+    EXPECT_GT(l.negative, 100) << render;
+  }
+  EXPECT_GT(textCoverage(paper, run("pdftotext -enc UTF-8 " + quoted(pdf) + " -").output), 0.98);
+  EXPECT_GT(textCoverage(paper, run("mutool draw -q -F txt -o - " + quoted(pdf)).output), 0.98);
+
+  // A gray scan of the same page (drawn at 400 dpi from the first PDF): the
+  // high-compression PDF is a painted-out background under character masks.
+  ASSERT_EQ(run("pdftoppm -r 400 -f 2 -l 2 -gray -png " + quoted(pdf) + " " + quoted(dir / "gray")).status, 0);
+  COcrPaper one;
+  auto second = std::next(paper.pages.begin());
+  one.pages.splice(one.pages.end(), paper.pages, second);
+  one.standardDpi = 400;
+  COcrPage& page = one.pages.front();
+  const std::string grayScan = (dir / "gray-2.png").string();
+  options.pageImages = [grayScan](const COcrPage&) { return grayScan; };
+  const auto compact = dir / "compact.pdf", whole = dir / "whole.pdf";
+  ASSERT_EQ(ExportImagePdf(one, text::fromUtf8(compact.string()), 0, 0, true, options, host), 1);
+  ASSERT_EQ(ExportImagePdf(one, text::fromUtf8(whole.string()), 0, 0, false, options, host), 1);
+  EXPECT_EQ(run("qpdf --check " + quoted(compact)).status, 0);
+  const auto layers = listImages(compact);
+  ASSERT_GE(layers.size(), 2u);
+  EXPECT_EQ(layers[0].type, "image");
+  EXPECT_EQ(layers[0].colour, "gray");
+  for (std::size_t i = 1; i < layers.size(); ++i) {
+    EXPECT_EQ(layers[i].type, "stencil");
+    EXPECT_NE(layers[i].ppi, "inf");
+  }
+  EXPECT_GE(std::filesystem::file_size(whole), 4 * std::filesystem::file_size(compact))
+      << std::filesystem::file_size(whole) << " vs " << std::filesystem::file_size(compact);
+  imaging::CPICT_INFO gray;
+  gray.FileName = grayScan;
+  ASSERT_EQ(imaging::LoadImageFileProc(gray), 1);
+  ASSERT_EQ(run("pdftoppm -r 40 -gray -png " + quoted(compact) + " " + quoted(dir / "compact")).status, 0);
+  const Likeness l = compareRender((dir / "compact-1.png").string(), gray);
+  EXPECT_LT(l.same, 8);
+  EXPECT_GT(l.negative, 100);
+  EXPECT_GT(textCoverage(one, run("pdftotext -enc UTF-8 " + quoted(compact) + " -").output), 0.98);
+  (void)page;
 }
 
 }  // namespace

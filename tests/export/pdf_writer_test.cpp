@@ -184,7 +184,8 @@ TEST(PdfFile, PicturesGetFileWideNamesAndObjectsAfterAllPages) {
   EXPECT_EQ(pdfObject(out.out, layout, 2), "2 0 obj\r\n[ /PDF /Text /ImageB /ImageC ]\r\nendobj\r\n");
   // The picture is numbered first on its page, then the text.
   const std::string content(pdfStream(pdfObject(out.out, layout, 38)));
-  EXPECT_NE(content.find("/Figure << /MCID 0 >>\rBDC\rq\r20.000 0 0 20.000 0.000 0.000 cm\r/im1 Do\rQ\rEMC\r"), std::string::npos);
+  EXPECT_NE(content.find("/Figure << /MCID 0 >>\rBDC\rq\r20.000 0 0 20.000 0.000 0.000 cm\r/im1 Do\rQ\rEMC\r"),
+            std::string::npos);
   EXPECT_NE(content.find("/P << /MCID 1 >>"), std::string::npos);
   const std::string_view image = pdfObject(out.out, layout, 39);
   EXPECT_NE(image.find("/ColorSpace /DeviceGray\r\n/Length 4\r\n>>\r\nstream\r\n\xFF\xD8\xFF\xD9\rendstream"),

@@ -104,7 +104,9 @@ TEST_F(Images, OneBitTiffsAreOneForBlackWhateverTheirPolarityAndStrips) {
 TEST_F(Images, GrayPaletteAndColourTiffsReadAsTheyLook) {
   ASSERT_TRUE(
       testing::writeTiff(path("gray.tif"), TiffSpec(kW, kH, 8, 1, PHOTOMETRIC_MINISWHITE), byteRows(1, {200}, {0})));
-  expectL(load(path("gray.tif")), 55, 255);  // 200 on a MinIsWhite scale is dark gray
+  const CPICT_INFO g = load(path("gray.tif"));
+  expectL(g, 55, 255);         // 200 on a MinIsWhite scale is dark gray
+  EXPECT_EQ(g.row(2)[kW], 0);  // the row padding is not turned over with the pixels
 
   TiffSpec indexed{kW, kH, 8, 1, PHOTOMETRIC_PALETTE};
   indexed.colormap.assign(768, 0);

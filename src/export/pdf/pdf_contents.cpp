@@ -175,8 +175,9 @@ int CPDFcontents::AddFigure(const CPDFimage& image) {
   pdfFormat(figures_, "/Figure << /MCID %d >>\rBDC\rq\r", {counter_});
   if (image.mask) {
     // A mask is painted in the fill colour: its characters' own colour.
-    pdfFormat(figures_, "%s %s %s rg\r",
-              {component((image.color >> 16) & 255), component((image.color >> 8) & 255), component(image.color & 255)});
+    pdfFormat(
+        figures_, "%s %s %s rg\r",
+        {component((image.color >> 16) & 255), component((image.color >> 8) & 255), component(image.color & 255)});
   }
   std::string size;
   pdfFormat(size, "%.3f 0 0 %.3f %.3f %.3f cm\r", {image.width, image.height, image.x, image.y});

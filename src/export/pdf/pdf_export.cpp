@@ -110,14 +110,14 @@ bool save(CPDFfile& file, const std::u16string& path, Host& host) {
 
 }  // namespace
 
-CPDFdata textPdfPage(const COcrPaper& paper, const COcrPage& page, const std::string& imageFile,
-                     int* figuresLeftOut) {
+CPDFdata textPdfPage(const COcrPaper& paper, const COcrPage& page, const std::string& imageFile, int* figuresLeftOut) {
   CPDFdata data = pageData(paper, page, imageFile);
   const std::vector<PixelRect> figures = figureRegions(page);
   if (!figures.empty()) {
     const bool made = !imageFile.empty() && PreparePictures(data, imageFile, figures, kFigureQuality) == 1;
     if (figuresLeftOut != nullptr) {
-      *figuresLeftOut += made ? static_cast<int>(figures.size() - data.images.size()) : static_cast<int>(figures.size());
+      *figuresLeftOut +=
+          made ? static_cast<int>(figures.size() - data.images.size()) : static_cast<int>(figures.size());
     }
   }
   BuildTextRecords(data, page);
@@ -125,8 +125,8 @@ CPDFdata textPdfPage(const COcrPaper& paper, const COcrPage& page, const std::st
   return data;
 }
 
-CPDFdata imagePdfPage(const COcrPaper& paper, const COcrPage& page, const std::string& imageFile,
-                      bool highCompression, PictureQuality quality) {
+CPDFdata imagePdfPage(const COcrPaper& paper, const COcrPage& page, const std::string& imageFile, bool highCompression,
+                      PictureQuality quality) {
   CPDFdata data = pageData(paper, page, imageFile);
   if (!imageFile.empty()) {
     if (highCompression) {

@@ -45,7 +45,7 @@ struct PdfExportOptions {
 // What an export did.
 struct PdfExportReport {
   int pages = 0;
-  int figuresLeftOut = 0;  // figure blocks without a picture
+  int figuresLeftOut = 0;              // figure blocks without a picture
   std::vector<int> pagesWithoutImage;  // positions of pages written without their image
   bool cancelled = false;
 };
@@ -56,8 +56,8 @@ CPDFdata textPdfPage(const COcrPaper& paper, const COcrPage& page, const std::st
                      int* figuresLeftOut = nullptr);
 // A page of an image PDF: the page image (whole, or background and masks when
 // highCompression) under its text placed character by character, invisible.
-CPDFdata imagePdfPage(const COcrPaper& paper, const COcrPage& page, const std::string& imageFile,
-                      bool highCompression, PictureQuality quality);
+CPDFdata imagePdfPage(const COcrPaper& paper, const COcrPage& page, const std::string& imageFile, bool highCompression,
+                      PictureQuality quality);
 
 // Adds pages first..last (positions from 0, inclusive; -1 no bound) of the text
 // PDF to file and sets its information, stepping host's progress bar (two steps

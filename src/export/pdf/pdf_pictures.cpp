@@ -250,8 +250,7 @@ void paintOut(CPICT_INFO& image, const CPICT_INFO& bits, const Ink& ink) {
 
 }  // namespace
 
-int PrepareHighCompression(CPDFdata& data, const std::string& imageFile, const COcrPage& page,
-                           PictureQuality quality) {
+int PrepareHighCompression(CPDFdata& data, const std::string& imageFile, const COcrPage& page, PictureQuality quality) {
   CPICT_INFO look;
   look.FileName = imageFile;
   if (imaging::LookImageInfo(look) <= 0) return 0;

@@ -38,7 +38,6 @@ int PreparePictures(CPDFdata& data, imaging::CPICT_INFO& image, const std::vecto
 
 // The high-compression pictures of a page: record 0 the background, then one mask
 // per colour group of characters. Returns 1 when pictures were made.
-int PrepareHighCompression(CPDFdata& data, const std::string& imageFile, const COcrPage& page,
-                           PictureQuality quality);
+int PrepareHighCompression(CPDFdata& data, const std::string& imageFile, const COcrPage& page, PictureQuality quality);
 
 }  // namespace lexova::pdf
