@@ -71,6 +71,7 @@ bool decodeInto(std::span<const std::uint8_t> bytes, CPICT_INFO& p, bool headerO
     return true;
   }
   cinfo.out_color_space = gray ? JCS_GRAYSCALE : (inkColours ? JCS_CMYK : JCS_RGB);
+  cinfo.dct_method = JDCT_IFAST;
   jpeg_start_decompress(&cinfo);
   if (!allocate(p, cinfo.output_width, cinfo.output_height, bits, error)) {
     jpeg_destroy_decompress(&cinfo);
@@ -114,6 +115,7 @@ bool encodeInto(const CPICT_INFO& p, int quality, const std::vector<std::uint8_t
   cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
+  cinfo.dct_method = JDCT_IFAST;
   if (p.XResolution > 0 && p.YResolution > 0) {
     cinfo.density_unit = 1;
     cinfo.X_density = static_cast<UINT16>(p.XResolution);

@@ -192,6 +192,36 @@ TEST(PdfFile, PicturesGetFileWideNamesAndObjectsAfterAllPages) {
             std::string_view::npos);
 }
 
+TEST(PdfFile, ImageObjectsOfEveryKind) {
+  auto text = [](int kind, bool mask) {
+    CPDFimage image(40, 3);
+    image.kind = kind;
+    image.mask = mask;
+    image.pixelWidth = 17;
+    image.pixelHeight = 5;
+    const std::vector<std::uint8_t> data = {1, 2, 3};
+    image.data = data;
+    std::string s;
+    image.BuildText(s);
+    return s;
+  };
+  EXPECT_EQ(text(1, true),
+            "40 0 obj\r\n<<\r\n/Type /XObject\r\n/Subtype /Image\r\n/Name /im3\r\n/Width 17\r\n/Height 5\r\n"
+            "/BitsPerComponent 1\r\n/ImageMask true\r\n/Length 3\r\n/Filter /CCITTFaxDecode\r\n/DecodeParms\r\n<<\r\n"
+            "/K -1\r\n/EndOfLine false\r\n/EncodeByteAlign false\r\n/Columns 17\r\n/Rows 5\r\n/EndOfBlock false\r\n\r\n"
+            "/DamagedRowsBeforeError -1\r\n>>\r\n>>\r\nstream\r\n\x01\x02\x03\rendstream\r\nendobj\r\n");
+  EXPECT_EQ(text(1, false),
+            "40 0 obj\r\n<<\r\n/Type /XObject\r\n/Subtype /Image\r\n/Name /im3\r\n/Width 17\r\n/Height 5\r\n"
+            "/BitsPerComponent 1\r\n/ColorSpace /DeviceGray\r\n/Length 3\r\n/Filter /CCITTFaxDecode\r\n/DecodeParms\r\n"
+            "<<\r\n/K -1\r\n/EndOfLine false\r\n/EncodeByteAlign false\r\n/Columns 17\r\n/Rows 5\r\n/EndOfBlock false\r\n"
+            "/BlackIs1 false\r\n/DamagedRowsBeforeError -1\r\n>>\r\n>>\r\nstream\r\n\x01\x02\x03\rendstream\r\nendobj\r\n");
+  EXPECT_EQ(text(24, false),
+            "40 0 obj\r\n<<\r\n/Type /XObject\r\n/Subtype /Image\r\n/Name /im3\r\n/Filter /DCTDecode\r\n/Width 17\r\n"
+            "/Height 5\r\n/BitsPerComponent 8\r\n/ColorSpace /DeviceRGB\r\n/Length 3\r\n>>\r\nstream\r\n\x01\x02\x03"
+            "\rendstream\r\nendobj\r\n");
+  EXPECT_NE(text(8, false).find("/ColorSpace /DeviceGray\r\n/Length 3"), std::string::npos);
+}
+
 TEST(PdfFile, DatesCarryTheRealOffsetAndNumbersIgnoreTheLocale) {
   EXPECT_EQ(formatPdfDate({2024, 3, 9, 8, 5, 7, -300}), "20240309080507-05'00'");
   EXPECT_EQ(formatPdfDate({2024, 3, 9, 8, 5, 7, 330}), "20240309080507+05'30'");

@@ -75,19 +75,25 @@ int PreparePictures(CPDFdata& data, CPICT_INFO& image, const std::vector<PixelRe
   const double scale = 72.0 / data.dpi;
   const int pageHeight = pageHeightPixels(data, image);
   for (const PixelRect& rect : rects) {
+    // The whole page is used as it is; a part is cut out.
+    const bool whole = rect.left <= 0 && rect.top <= 0 && rect.right >= image.Width && rect.bottom >= image.Height;
     CPICT_INFO cut;
-    if (!imaging::MakeSubPictImageFromPict(image, rect.left, rect.top, rect.right, rect.bottom, cut)) continue;
+    if (!whole && !imaging::MakeSubPictImageFromPict(image, rect.left, rect.top, rect.right, rect.bottom, cut)) {
+      continue;
+    }
+    const CPICT_INFO* picture = whole ? &image : &cut;
     if (ratio > 0.1 && ratio < 1) {
       CPICT_INFO shrunk;
-      if (!imaging::MakeShrinkImageFromPict(cut, shrunk, ratio, 1)) continue;
+      if (!imaging::MakeShrinkImageFromPict(*picture, shrunk, ratio, 1)) continue;
       shrunk.XResolution = shrunk.YResolution = static_cast<std::int16_t>(std::lround(target));
       cut = std::move(shrunk);
+      picture = &cut;
     }
     // The part of the region inside the image is what the picture shows.
     const int l = std::max(rect.left, 0), t = std::max(rect.top, 0);
     const int r = std::min(rect.right, image.Width), b = std::min(rect.bottom, image.Height);
     tagPDFIMAGE record;
-    if (!encodeRecord(cut, quality.jpegQuality, record)) continue;
+    if (!encodeRecord(*picture, quality.jpegQuality, record)) continue;
     record.x = l * scale;
     record.y = (pageHeight - b) * scale;
     record.width = (r - l) * scale;
