@@ -9,8 +9,10 @@
 
 #include "export/pdf/pdf_contents.h"
 #include "export/pdf/pdf_export.h"
+#include "host/scripted_host.h"
 #include "imaging/pict_info.h"
 #include "support/temp_dir.h"
+#include "text/utf.h"
 
 namespace lexova::pdf {
 namespace {
@@ -214,6 +216,42 @@ TEST(PdfPictures, OneBitPagesAndPagesWithoutCharactersAreWholePictures) {
   ASSERT_EQ(bitData.images.size(), 1u);
   EXPECT_EQ(bitData.images[0].kind, 1);
   EXPECT_EQ(PrepareHighCompression(bitData, (dir / "none.png").string(), p.page, {600, 100}), 0);
+}
+
+TEST(PdfPictures, ImagePdfExportsAskAboutMissingImagesAndCancelWithoutAFile) {
+  testing::TempDir dir;
+  HighCompressionPage p;
+  const std::string image = save(p.image, dir, "page.png");
+  COcrPaper paper;
+  for (int i = 0; i < 3; ++i) paper.pages.push_back(p.page);
+  paper.pages.back().file = u"lost.tif";
+  PdfExportOptions options;
+  options.pageImages = [&](const COcrPage& page) { return page.file == u"lost.tif" ? std::string() : image; };
+  const std::string out = (dir / "out.pdf").string();
+
+  ScriptedHost no;
+  no.answers.push_back(Answer::No);
+  PdfExportReport report;
+  EXPECT_EQ(ExportImagePdf(paper, text::fromUtf8(out), 0, -1, true, options, no, &report), 1);
+  ASSERT_EQ(no.messages.size(), 1u);
+  EXPECT_NE(no.messages[0].text.find(u"3: lost.tif"), std::u16string::npos);
+  EXPECT_EQ(report.pagesWithoutImage, std::vector<int>{2});
+  EXPECT_FALSE(std::filesystem::exists(out));
+
+  ScriptedHost cancelling;
+  cancelling.cancelAfterPolls = 1;  // during the second page
+  PdfExportReport cancelled;
+  EXPECT_EQ(ExportImagePdf(paper, text::fromUtf8(out), 0, 1, false, options, cancelling, &cancelled), 1);
+  EXPECT_TRUE(cancelled.cancelled);
+  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_EQ(cancelling.progress.at(0), u"PDFファイル保存中...");
+  EXPECT_EQ(cancelling.progressOpen, 0);
+
+  ScriptedHost yes;
+  PdfExportReport written;
+  EXPECT_EQ(ExportImagePdf(paper, text::fromUtf8(out), 0, -1, false, options, yes, &written), 1);
+  EXPECT_EQ(written.pages, 3);
+  EXPECT_TRUE(std::filesystem::exists(out));
 }
 
 }  // namespace
