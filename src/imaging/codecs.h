@@ -14,6 +14,8 @@ namespace lexova::imaging::detail {
 
 // Sets p's size and allocates zeroed rows; false (with error) beyond the limits.
 bool allocate(CPICT_INFO& p, std::int64_t width, std::int64_t height, int bitCount, std::string& error);
+// Clears the bits past the width of every one-bit row.
+void clearPadding(CPICT_INFO& p);
 // A resolution as dpi in 16 bits: value per inch (unit 2) or per centimetre
 // (unit 3); anything else, or out of range, is 0.
 std::int16_t dpiOf(double value, int unit);

@@ -1,5 +1,6 @@
 #include "imaging/pict_info.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "imaging/codecs.h"
@@ -34,6 +35,17 @@ bool allocate(CPICT_INFO& p, std::int64_t width, std::int64_t height, int bitCou
   p.LineBytes = static_cast<int>(lineBytesFor(width, bitCount));
   p.Bits.assign(static_cast<std::size_t>(p.LineBytes) * static_cast<std::size_t>(p.Height), 0);
   return true;
+}
+
+void clearPadding(CPICT_INFO& p) {
+  if (p.BitCount != 1 || p.Bits.empty()) return;
+  const int used = (p.Width + 7) / 8;
+  const auto keep = static_cast<std::uint8_t>(p.Width % 8 == 0 ? 0xFF : 0xFF << (8 - p.Width % 8));
+  for (int y = 0; y < p.Height; ++y) {
+    std::uint8_t* row = p.row(y);
+    row[used - 1] &= keep;
+    std::fill(row + used, row + p.LineBytes, 0);
+  }
 }
 
 std::int16_t dpiOf(double value, int unit) {

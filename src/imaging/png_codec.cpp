@@ -193,12 +193,7 @@ Decoded pngDecode(std::span<const std::uint8_t> bytes, CPICT_INFO& p, bool heade
   if (!r.ok) r.error = reader.error.empty() ? "a damaged PNG image" : reader.error;
   if (r.ok && !headerOnly && p.BitCount == 1) {
     for (auto& b : p.Bits) b = static_cast<std::uint8_t>(~b);
-    const int used = (p.Width + 7) / 8;
-    const auto keep = static_cast<std::uint8_t>(p.Width % 8 == 0 ? 0xFF : 0xFF << (8 - p.Width % 8));
-    for (int y = 0; y < p.Height; ++y) {
-      p.row(y)[used - 1] &= keep;
-      std::fill(p.row(y) + used, p.row(y) + p.LineBytes, 0);
-    }
+    clearPadding(p);
   }
   return r;
 }

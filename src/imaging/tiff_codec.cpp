@@ -98,18 +98,6 @@ TIFF* open(MemoryFile& f, const char* mode) {
   return tif;
 }
 
-// Bits past the width of a one-bit row stay clear.
-void clearPadding(CPICT_INFO& p) {
-  if (p.BitCount != 1) return;
-  const int used = (p.Width + 7) / 8;
-  const auto keep = static_cast<std::uint8_t>(p.Width % 8 == 0 ? 0xFF : 0xFF << (8 - p.Width % 8));
-  for (int y = 0; y < p.Height; ++y) {
-    std::uint8_t* row = p.row(y);
-    row[used - 1] &= keep;
-    std::fill(row + used, row + p.LineBytes, 0);
-  }
-}
-
 Decoded failure(MemoryFile& f, const std::string& fallback) {
   Decoded r;
   r.error = f.error.empty() ? fallback : f.error;
