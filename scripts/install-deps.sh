@@ -14,6 +14,8 @@ packages=(
   # seeing what a person sees: a virtual display; the PDF readers that check our
   # PDFs, with the CJK character maps and Japanese fonts they substitute
   xvfb poppler-utils poppler-data qpdf mupdf-tools fonts-ipafont-mincho fonts-ipafont-gothic
+  # the consumers that check the office documents
+  libreoffice-writer-nogui libreoffice-impress-nogui python3-docx
 )
 
 missing=()

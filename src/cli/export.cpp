@@ -19,7 +19,7 @@ int runExport(Context& ctx, const Args& args) {
   if (!exporting::exportWriterAvailable(*type)) {
     return usageError("export type " + typeArg->second +
                       " has no writer in this version (1: Unicode text, 5: text PDF, 11: image PDF, "
-                      "15: high-compression image PDF)");
+                      "15: high-compression image PDF, 101: Word)");
   }
   auto opened = openAsEditor(ctx, p->positional[0]);
   if (!opened) return kExitReadError;
@@ -34,6 +34,7 @@ int runExport(Context& ctx, const Args& args) {
   exporting::ExportOptions options;
   options.pdf.information = pdf::pdfInformation(ctx.values.settings);
   options.pdf.imageQuality = ctx.values.settings.pdfImageQuality;
+  options.wordColumns = ctx.values.settings.wordColumns;
   // Page images as the editor finds them: the image folder (--image-dir), the
   // folder named after the work file, the work file's own folder.
   const auto dir = p->values.find("image-dir");

@@ -1,5 +1,6 @@
 #include "export/dispatcher.h"
 
+#include "export/office/office_output.h"
 #include "export/text_writer.h"
 #include "text/utf.h"
 
@@ -7,7 +8,7 @@ namespace lexova::exporting {
 
 bool exportWriterAvailable(int typeCode) {
   return typeCode == kExportText || typeCode == kExportPdf || typeCode == kExportImagePdf ||
-         typeCode == kExportCompressedImagePdf;
+         typeCode == kExportCompressedImagePdf || typeCode == kExportWord;
 }
 
 int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeCode, int first, int last, Host& host,
@@ -23,14 +24,21 @@ int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeC
                                  options.pdfReport) == 1
                  ? 0
                  : -1;
-    case kExportWord:
+    case kExportWord: {
+      office::OfficeExportOptions o;
+      o.pageImages = options.pdf.pageImages;
+      o.columnPriority = options.wordColumns;
+      return office::ExportOfficeDocument(paper, path, office::OfficeKind::Word, first, last, o, host) == 1 ? 0 : -1;
+    }
     case kExportPowerPoint:
     case kExportXps:
       host.message(u"この形式の出力(" + text::fromUtf8(std::to_string(typeCode)) + u")にはまだ対応していません。",
                    u"エラー", MessageIcon::Error);
       return kExportNotAvailable;
     default:
-      return 0;
+      // An extension that names no writer (a spreadsheet among them) writes nothing, and says so.
+      host.message(u"ファイル " + path + u" は、この形式では出力できません。", u"エラー", MessageIcon::Error);
+      return kExportNotAvailable;
   }
 }
 

@@ -32,15 +32,16 @@ bool exportWriterAvailable(int typeCode);
 // page images and the picture quality, and where a PDF export reports what it
 // left out.
 struct ExportOptions {
-  pdf::PdfExportOptions pdf;
+  pdf::PdfExportOptions pdf;  // also the page images of the office documents
   pdf::PdfExportReport* pdfReport = nullptr;
+  int wordColumns = 1;  // "Word段組み出力"
 };
 
 // Writes pages first..last (positions from 0, inclusive) of the paper to path in
 // the format of typeCode. Returns 0 when written (or cancelled by the person), -1
-// after the writer told the user why it failed. A code without a writer writes
-// nothing and returns 0; a format whose writer this build does not have yet is
-// refused with a message and kExportNotAvailable.
+// after the writer told the user why it failed. A code without a writer, or a
+// format whose writer this build does not have yet, writes nothing and is refused
+// with a message and kExportNotAvailable.
 int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeCode, int first, int last, Host& host,
                    const ExportOptions& options = {});
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -72,6 +73,17 @@ std::uint64_t SpoolFile::append(const void* data, std::size_t n) {
 void SpoolFile::flushBuffer() {
   writeAll(fd_, buffer_.data(), buffer_.size());
   buffer_.clear();
+}
+
+std::size_t SpoolFile::readAt(std::uint64_t offset, void* dst, std::size_t n) {
+  if (!buffer_.empty()) flushBuffer();
+  if (offset >= size_) return 0;
+  n = static_cast<std::size_t>(std::min<std::uint64_t>(n, size_ - offset));
+  for (;;) {
+    const ssize_t r = ::pread(fd_, dst, n, static_cast<off_t>(offset));
+    if (r >= 0) return static_cast<std::size_t>(r);
+    if (errno != EINTR) fail("cannot read a scratch file", errno);
+  }
 }
 
 void SpoolFile::copyTo(ByteSink& out) {

@@ -24,6 +24,8 @@ class SpoolFile {
   std::uint64_t size() const { return size_; }
   // Writes everything appended so far to out. Throws IoError.
   void copyTo(ByteSink& out);
+  // Reads up to n bytes from offset; returns how many (0 at the end). Throws IoError.
+  std::size_t readAt(std::uint64_t offset, void* dst, std::size_t n);
 
  private:
   void flushBuffer();

@@ -112,10 +112,12 @@ TEST(TextExport, AFailedExportSaysSoAndLeavesTheOldFileWhole) {
   EXPECT_EQ(ExportDocument(paper, target, kExportText, 0, 0, quiet), 0);
   EXPECT_EQ(io::readFile((dir / "out.txt").string()), utf16(std::u16string(200, u'字')));
   EXPECT_TRUE(quiet.messages.empty());
-  // A format without a writer yet is refused with a message; one without any writes nothing.
-  EXPECT_EQ(ExportDocument(paper, target + u".docx", kExportWord, 0, 0, quiet), kExportNotAvailable);
+  // A format without a writer yet is refused with a message, and so is one that
+  // names no writer at all: neither is a silent success.
+  EXPECT_EQ(ExportDocument(paper, target + u".pptx", kExportPowerPoint, 0, 0, quiet), kExportNotAvailable);
   EXPECT_EQ(quiet.messages.size(), 1u);
-  EXPECT_EQ(ExportDocument(paper, target + u".xlsx", kExportSpreadsheet, 0, 0, quiet), 0);
+  EXPECT_EQ(ExportDocument(paper, target + u".xlsx", kExportSpreadsheet, 0, 0, quiet), kExportNotAvailable);
+  EXPECT_EQ(quiet.messages.size(), 2u);
   EXPECT_FALSE(std::filesystem::exists(dir / "out.txt.xlsx"));
 }
 

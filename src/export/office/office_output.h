@@ -1,0 +1,52 @@
+// The program's side of the office documents: what each page and block hands to
+// the office library (page geometry with the A4 snapping and the column priority,
+// text, table, picture and line areas), the progress and the messages.
+#pragma once
+
+#include <string>
+
+#include "document/model/model.h"
+#include "export/office/office_library.h"
+#include "export/pdf/pdf_export.h"
+#include "host/host.h"
+
+namespace lexova::office {
+
+struct OfficeExportOptions {
+  pdf::PageImageResolver pageImages;  // none: no pictures
+  int columnPriority = 1;             // "Word段組み出力": centre the content on the page
+};
+
+struct OfficeExportReport {
+  int pages = 0;
+  bool moreThanFivePages = false;
+  bool cancelled = false;
+};
+
+// The page set-up of a page for kind: sizes and margins in twips (Word and
+// PowerPoint: A4-snapped), and the offsets of the column priority.
+struct PageGeometry {
+  PageSetup setup;
+  double offsetXPx = 0, offsetYPx = 0;  // how far the content moves, pixels
+};
+PageGeometry pageGeometry(const COcrPage& page, int dpi, OfficeKind kind, int columnPriority);
+
+// The areas of a page's blocks (text, tables, lines; pictures need the image) as
+// handed to the library.
+TextArea textArea(const COcrBlock& block, int dpi, const PageGeometry& g);
+TableArea tableArea(const COcrBlock& block, int dpi, const PageGeometry& g);
+LineArea lineArea(const COcrBlock& block, int dpi, const PageGeometry& g);
+
+// Adds one page to the library (geometry first, whatever the page holds).
+// Returns 0, or -1 when the library failed.
+int addOfficePage(OfficeLibrary& library, OfficeKind kind, const COcrPaper& paper, const COcrPage& page,
+                  const std::string& imageFile, const OfficeExportOptions& options);
+
+// Exports pages first..last (positions from 0, inclusive; -1 no bound) as kind to
+// path. Returns 1 when written (a cancel writes the pages done so far), 0 after
+// the message: "%sは保存できませんでした" for Word, "ファイル %s が保存できません。"
+// otherwise.
+int ExportOfficeDocument(const COcrPaper& paper, const std::u16string& path, OfficeKind kind, int first, int last,
+                         const OfficeExportOptions& options, Host& host, OfficeExportReport* report = nullptr);
+
+}  // namespace lexova::office
