@@ -8,7 +8,8 @@ namespace lexova::exporting {
 
 bool exportWriterAvailable(int typeCode) {
   return typeCode == kExportText || typeCode == kExportPdf || typeCode == kExportImagePdf ||
-         typeCode == kExportCompressedImagePdf || typeCode == kExportWord;
+         typeCode == kExportCompressedImagePdf || typeCode == kExportWord ||
+         typeCode == kExportPowerPoint;
 }
 
 int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeCode, int first, int last, Host& host,
@@ -24,13 +25,16 @@ int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeC
                                  options.pdfReport) == 1
                  ? 0
                  : -1;
-    case kExportWord: {
+    case kExportWord:
+    case kExportPowerPoint: {
       office::OfficeExportOptions o;
       o.pageImages = options.pdf.pageImages;
       o.columnPriority = options.wordColumns;
-      return office::ExportOfficeDocument(paper, path, office::OfficeKind::Word, first, last, o, host) == 1 ? 0 : -1;
+      return office::ExportOfficeDocument(paper, path, static_cast<office::OfficeKind>(typeCode), first, last, o,
+                                          host) == 1
+                 ? 0
+                 : -1;
     }
-    case kExportPowerPoint:
     case kExportXps:
       host.message(u"この形式の出力(" + text::fromUtf8(std::to_string(typeCode)) + u")にはまだ対応していません。",
                    u"エラー", MessageIcon::Error);

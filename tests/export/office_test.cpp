@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 
 #include "export/office/docx_parts.h"
 #include "export/office/office_output.h"
+#include "export/office/pptx_parts.h"
 #include "export/office/xml_text.h"
 #include "host/scripted_host.h"
 #include "imaging/pict_info.h"
@@ -328,6 +330,72 @@ TEST(OfficeDocx, WordAndLibreOfficeReadTheDocument) {
   EXPECT_NE(text.find("表と図のあるページ"), std::string::npos) << text;
   EXPECT_LT(text.find("表と図のあるページ"), text.find("甲"));
   for (const char* cell : {"甲", "申", "甴", "电"}) EXPECT_NE(text.find(cell), std::string::npos) << cell;
+}
+
+std::map<std::string, std::string> packageParts(OfficeKind kind, const COcrPaper& paper, const std::string& image) {
+  OfficeLibrary library;
+  EXPECT_EQ(library.initDocxData(kind), 0);
+  OfficeExportOptions options;
+  options.columnPriority = 0;
+  for (const COcrPage& page : paper.pages) {
+    EXPECT_EQ(addOfficePage(library, kind, paper, page, image, options), 0);
+    library.addPageBreak();
+  }
+  return testing::zipParts(library.packageBytes());
+}
+
+TEST(OfficePptx, SlidesTakeTheFirstPagesSizeAndFitTheOthers) {
+  EXPECT_EQ(pptxPresentation(2, 7560310, 10692130),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<p:presentation "
+            "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
+            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+            "xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\"><p:sldMasterIdLst><p:sldMasterId "
+            "id=\"2147483648\" r:id=\"rId1\"/></p:sldMasterIdLst><p:sldIdLst><p:sldId id=\"256\" r:id=\"rId10\"/>"
+            "<p:sldId id=\"257\" r:id=\"rId11\"/></p:sldIdLst><p:sldSz cx=\"7560310\" cy=\"10692130\"/><p:notesSz "
+            "cx=\"6858000\" cy=\"9144000\"/></p:presentation>");
+  testing::TempDir dir;
+  COcrPaper paper = verticalRubyPaper();
+  COcrPage wide = horizontalTablePaper().pages.front();
+  wide.width = 4677;  // landscape: scaled into the portrait slide and centred
+  wide.height = 3307;
+  paper.pages.push_back(wide);
+  const auto parts = packageParts(OfficeKind::PowerPoint, paper, onePagePicture(dir, 8));
+  expectGolden(parts.at("ppt/slides/slide1.xml"), "vertical_ruby.slide1.xml");
+  EXPECT_NE(parts.at("ppt/presentation.xml").find("<p:sldSz cx=\"7559675\" cy=\"10691495\"/>"), std::string::npos);
+  EXPECT_NE(parts.at("ppt/slides/slide1.xml").find("vert=\"eaVert\""), std::string::npos);
+  // The landscape page: A4 across (16837 twips) in a slide 11905 twips wide.
+  const std::string& second = parts.at("ppt/slides/slide2.xml");
+  const double scale = 11905.0 / 16837;
+  const long long top = std::llround((16837 - 11905 * scale) * 635 / 2);
+  // The first text frame: its line's top (300 px, less half the gap of a single line).
+  const std::size_t frame = second.find("<a:off x=", second.find("<p:sp>"));
+  const long long y = std::stoll(second.substr(second.find("y=\"", frame) + 3));
+  EXPECT_NEAR(static_cast<double>(y), static_cast<double>(top) + 296 * 0.18 * 12700 * scale, 2.0);
+  EXPECT_EQ(parts.count("ppt/media/image1.jpeg"), 1u);
+  EXPECT_NE(parts.at("[Content_Types].xml").find("/ppt/slides/slide2.xml"), std::string::npos);
+}
+
+TEST(OfficePptx, LibreOfficeShowsEverySlide) {
+  testing::TempDir dir;
+  COcrPaper paper = horizontalTablePaper();
+  for (const COcrPage& p : verticalRubyPaper().pages) paper.pages.push_back(p);
+  const std::string path = (dir / "show.pptx").string();
+  ScriptedHost host;
+  ASSERT_EQ(ExportOfficeDocument(paper, text::fromUtf8(path), OfficeKind::PowerPoint, 0, -1, {}, host), 1);
+  for (const auto& [name, data] : testing::zipParts(readWhole(path))) {
+    const std::string file = (dir / "part.xml").string();
+    std::ofstream(file, std::ios::binary) << data;
+    EXPECT_EQ(run("xmllint --noout " + file).status, 0) << name;
+  }
+  const std::string profile = "-env:UserInstallation=file://" + (dir / "profile").string();
+  const ToolRun lo = run("cd " + dir.path().string() + " && soffice " + profile +
+                         " --headless --convert-to pdf --outdir " + (dir / "pdf").string() + " " + path);
+  ASSERT_EQ(lo.status, 0) << lo.output;
+  const std::string pdf = (dir / "pdf" / "show.pdf").string();
+  EXPECT_NE(run("pdfinfo " + pdf).output.find("Pages:           2"), std::string::npos);
+  const std::string text = run("pdftotext -enc UTF-8 -f 1 -l 1 " + pdf + " -").output;
+  EXPECT_NE(text.find("表と図のあるページ"), std::string::npos) << text;
+  EXPECT_NE(text.find("甲"), std::string::npos);
 }
 
 }  // namespace

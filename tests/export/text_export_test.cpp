@@ -114,7 +114,7 @@ TEST(TextExport, AFailedExportSaysSoAndLeavesTheOldFileWhole) {
   EXPECT_TRUE(quiet.messages.empty());
   // A format without a writer yet is refused with a message, and so is one that
   // names no writer at all: neither is a silent success.
-  EXPECT_EQ(ExportDocument(paper, target + u".pptx", kExportPowerPoint, 0, 0, quiet), kExportNotAvailable);
+  EXPECT_EQ(ExportDocument(paper, target + u".xps", kExportXps, 0, 0, quiet), kExportNotAvailable);
   EXPECT_EQ(quiet.messages.size(), 1u);
   EXPECT_EQ(ExportDocument(paper, target + u".xlsx", kExportSpreadsheet, 0, 0, quiet), kExportNotAvailable);
   EXPECT_EQ(quiet.messages.size(), 2u);

@@ -107,6 +107,8 @@ std::unique_ptr<OfficeLibrary::Writer> makeWriter(OfficeKind kind, OpcPackage& p
   switch (kind) {
     case OfficeKind::Word:
       return makeDocxWriter(package);
+    case OfficeKind::PowerPoint:
+      return makePptxWriter(package);
     default:
       return nullptr;
   }

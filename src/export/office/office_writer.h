@@ -31,5 +31,7 @@ class OfficeLibrary::Writer {
 
 std::unique_ptr<OfficeLibrary::Writer> makeWriter(OfficeKind kind, OpcPackage& package);
 std::unique_ptr<OfficeLibrary::Writer> makeDocxWriter(OpcPackage& package);
+std::unique_ptr<OfficeLibrary::Writer> makePptxWriter(OpcPackage& package);
+std::unique_ptr<OfficeLibrary::Writer> makeXpsWriter(OpcPackage& package);
 
 }  // namespace lexova::office
