@@ -19,7 +19,7 @@ int runExport(Context& ctx, const Args& args) {
   if (!exporting::exportWriterAvailable(*type)) {
     return usageError("export type " + typeArg->second +
                       " has no writer in this version (1: Unicode text, 5: text PDF, 11: image PDF, "
-                      "15: high-compression image PDF, 101: Word)");
+                      "15: high-compression image PDF, 101: Word, 103: PowerPoint, 104: XPS)");
   }
   auto opened = openAsEditor(ctx, p->positional[0]);
   if (!opened) return kExitReadError;

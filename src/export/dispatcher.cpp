@@ -9,7 +9,7 @@ namespace lexova::exporting {
 bool exportWriterAvailable(int typeCode) {
   return typeCode == kExportText || typeCode == kExportPdf || typeCode == kExportImagePdf ||
          typeCode == kExportCompressedImagePdf || typeCode == kExportWord ||
-         typeCode == kExportPowerPoint;
+         typeCode == kExportPowerPoint || typeCode == kExportXps;
 }
 
 int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeCode, int first, int last, Host& host,
@@ -26,7 +26,8 @@ int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeC
                  ? 0
                  : -1;
     case kExportWord:
-    case kExportPowerPoint: {
+    case kExportPowerPoint:
+    case kExportXps: {
       office::OfficeExportOptions o;
       o.pageImages = options.pdf.pageImages;
       o.columnPriority = options.wordColumns;
@@ -35,10 +36,6 @@ int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeC
                  ? 0
                  : -1;
     }
-    case kExportXps:
-      host.message(u"この形式の出力(" + text::fromUtf8(std::to_string(typeCode)) + u")にはまだ対応していません。",
-                   u"エラー", MessageIcon::Error);
-      return kExportNotAvailable;
     default:
       // An extension that names no writer (a spreadsheet among them) writes nothing, and says so.
       host.message(u"ファイル " + path + u" は、この形式では出力できません。", u"エラー", MessageIcon::Error);

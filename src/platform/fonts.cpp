@@ -50,4 +50,44 @@ std::u16string firstInstalledFont(settings::Charset cs) {
   return found.empty() ? std::u16string(fallback) : found;
 }
 
+std::string fontFileFor(const char* lang, const std::u32string& characters) {
+  std::string best;
+  if (!FcInit()) return best;
+  FcPattern* pattern = FcPatternCreate();
+  FcLangSet* langs = FcLangSetCreate();
+  FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>(lang));
+  FcPatternAddLangSet(pattern, FC_LANG, langs);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result;
+  if (FcFontSet* set = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result)) {
+    long bestCovered = -1;
+    for (int i = 0; i < set->nfont; ++i) {
+      FcChar8* file = nullptr;
+      FcCharSet* charset = nullptr;
+      if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) != FcResultMatch || file == nullptr) continue;
+      const std::string path(reinterpret_cast<const char*>(file));
+      // Only fonts a subset can be made of: TrueType and OpenType files.
+      if (path.size() < 4 ||
+          (path.compare(path.size() - 4, 4, ".ttf") != 0 && path.compare(path.size() - 4, 4, ".otf") != 0 &&
+           path.compare(path.size() - 4, 4, ".ttc") != 0)) {
+        continue;
+      }
+      long covered = 0;
+      if (FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &charset) == FcResultMatch) {
+        for (const char32_t c : characters) covered += FcCharSetHasChar(charset, c) ? 1 : 0;
+      }
+      if (covered > bestCovered) {
+        bestCovered = covered;
+        best = path;
+      }
+      if (covered == static_cast<long>(characters.size())) break;
+    }
+    FcFontSetDestroy(set);
+  }
+  FcLangSetDestroy(langs);
+  FcPatternDestroy(pattern);
+  return best;
+}
+
 }  // namespace lexova::platform

@@ -11,4 +11,9 @@ namespace lexova::platform {
 // language; a fixed face name when none is installed.
 std::u16string firstInstalledFont(settings::Charset cs);
 
+// The file of the installed font for a language (fontconfig's language tag, "ja",
+// "zh-cn", "ko", "en") that covers the most of the given characters, the first of
+// fontconfig's order among equals; empty when no font is installed.
+std::string fontFileFor(const char* lang, const std::u32string& characters);
+
 }  // namespace lexova::platform

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -177,7 +178,7 @@ COcrPaper horizontalTablePaper() {
       cell.width = 600;
       cell.height = 100;
       COcrBlock scratch;
-      testing::bodyLine(scratch, cell.y + 30, cell.x + 20, std::u16string(1, static_cast<char16_t>(u'甲' + r * 2 + c)));
+      testing::bodyLine(scratch, cell.y + 30, cell.x + 20, std::u16string(1, u"甲乙丙丁"[r * 2 + c]));
       cell.lines.splice(cell.lines.end(), scratch.lines);
     }
   }
@@ -329,7 +330,7 @@ TEST(OfficeDocx, WordAndLibreOfficeReadTheDocument) {
   const std::string text = run("pdftotext -enc UTF-8 -f 1 -l 1 " + pdf + " -").output;
   EXPECT_NE(text.find("表と図のあるページ"), std::string::npos) << text;
   EXPECT_LT(text.find("表と図のあるページ"), text.find("甲"));
-  for (const char* cell : {"甲", "申", "甴", "电"}) EXPECT_NE(text.find(cell), std::string::npos) << cell;
+  for (const char* cell : {"甲", "乙", "丙", "丁"}) EXPECT_NE(text.find(cell), std::string::npos) << cell;
 }
 
 std::map<std::string, std::string> packageParts(OfficeKind kind, const COcrPaper& paper, const std::string& image) {
@@ -396,6 +397,80 @@ TEST(OfficePptx, LibreOfficeShowsEverySlide) {
   const std::string text = run("pdftotext -enc UTF-8 -f 1 -l 1 " + pdf + " -").output;
   EXPECT_NE(text.find("表と図のあるページ"), std::string::npos) << text;
   EXPECT_NE(text.find("甲"), std::string::npos);
+}
+
+// The characters of a text, spaces and line ends left out.
+std::u16string withoutBlanks(std::u16string_view s) {
+  std::u16string out;
+  for (const char16_t c : s) {
+    if (c != u' ' && c != u'\n' && c != u'\r' && c != u'\t' && c != 0x3000) out.push_back(c);
+  }
+  return out;
+}
+
+// Whether a font file's character set (as fc-query prints it) holds every character.
+bool coversAll(const std::string& fontFile, const std::u32string& characters) {
+  const ToolRun q = run("fc-query --format '%{charset}' " + fontFile);
+  if (q.status != 0) return false;
+  std::vector<std::pair<char32_t, char32_t>> ranges;
+  std::istringstream in(q.output);
+  for (std::string item; in >> item;) {
+    const std::size_t dash = item.find('-');
+    const auto lo = static_cast<char32_t>(std::stoul(item.substr(0, dash), nullptr, 16));
+    const auto hi =
+        dash == std::string::npos ? lo : static_cast<char32_t>(std::stoul(item.substr(dash + 1), nullptr, 16));
+    ranges.emplace_back(lo, hi);
+  }
+  for (const char32_t c : characters) {
+    if (std::none_of(ranges.begin(), ranges.end(), [c](const auto& r) { return c >= r.first && c <= r.second; })) {
+      return false;
+    }
+  }
+  return true;
+}
+
+TEST(OfficeXps, PagesDrawTheirTextInAnEmbeddedSubsetThatMuPdfReads) {
+  testing::TempDir dir;
+  COcrPaper paper = horizontalTablePaper();
+  for (const COcrPage& p : verticalRubyPaper().pages) paper.pages.push_back(p);
+  // A character outside the basic plane and traditional forms in a Japanese block.
+  testing::bodyLine(paper.pages.front().blocks.front(), 360, 300, u"\U00020B9F繁體");
+  const std::string path = (dir / "doc.xps").string();
+  ScriptedHost host;
+  OfficeExportOptions options;
+  const std::string image = onePagePicture(dir, 8);
+  options.pageImages = [image](const COcrPage& page) { return page.file.empty() ? std::string() : image; };
+  ASSERT_EQ(ExportOfficeDocument(paper, text::fromUtf8(path), OfficeKind::Xps, 0, -1, options, host), 1);
+  const auto parts = testing::zipParts(readWhole(path));
+  ASSERT_EQ(parts.count("Documents/1/Pages/2.fpage"), 1u);
+  ASSERT_EQ(parts.count("Resources/Fonts/japanese.ttf"), 1u);
+  EXPECT_EQ(parts.count("Resources/Images/image1.jpeg"), 1u);
+  const std::string& page1 = parts.at("Documents/1/Pages/1.fpage");
+  // 2480 px at 400 dpi is 595.2 of 1/96 inch.
+  EXPECT_NE(page1.find("Width=\"595.2\" Height=\"841.92\""), std::string::npos);
+  EXPECT_NE(page1.find("UnicodeString=\"表と図のあるページ\""), std::string::npos);
+  EXPECT_NE(parts.at("Documents/1/Pages/_rels/1.fpage.rels").find("/Resources/Fonts/japanese.ttf"), std::string::npos);
+  for (const auto& [name, data] : parts) {
+    if (name.find("Resources/") == 0) continue;
+    const std::string file = (dir / "part.xml").string();
+    std::ofstream(file, std::ios::binary) << data;
+    EXPECT_EQ(run("xmllint --noout " + file).status, 0) << name;
+  }
+  // The subset holds every character drawn, whatever its plane or script.
+  const std::string font = (dir / "font.ttf").string();
+  std::ofstream(font, std::ios::binary) << parts.at("Resources/Fonts/japanese.ttf");
+  std::u32string used = U"表と図のあるページ甲乙丙丁羅生門の下雨やみを待つ\U00020B9F繁體";
+  EXPECT_TRUE(coversAll(font, used));
+  EXPECT_LT(parts.at("Resources/Fonts/japanese.ttf").size(), 200000u);  // a subset, not the whole font
+
+  // MuPDF draws every page and gives back the text of the body lines in order.
+  ASSERT_EQ(run("mutool draw -q -r 20 -o " + (dir / "page-%d.png").string() + " " + path).status, 0);
+  EXPECT_TRUE(std::filesystem::exists(dir / "page-2.png"));
+  const std::u16string got = withoutBlanks(text::fromUtf8(run("mutool draw -q -F txt -o - " + path).output));
+  for (const std::u16string want :
+       {u"表と図のあるページ", u"羅生門の下", u"雨やみを待つ", u"甲乙", u"\U00020B9F繁體"}) {
+    EXPECT_NE(got.find(want), std::u16string::npos) << text::toUtf8(want) << " in " << text::toUtf8(got);
+  }
 }
 
 }  // namespace

@@ -109,6 +109,8 @@ std::unique_ptr<OfficeLibrary::Writer> makeWriter(OfficeKind kind, OpcPackage& p
       return makeDocxWriter(package);
     case OfficeKind::PowerPoint:
       return makePptxWriter(package);
+    case OfficeKind::Xps:
+      return makeXpsWriter(package);
     default:
       return nullptr;
   }

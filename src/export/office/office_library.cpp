@@ -20,6 +20,10 @@ int OfficeLibrary::initDocxData(OfficeKind kind) {
   return writer_ ? 0 : -1;
 }
 
+std::vector<XpsFontUse> OfficeLibrary::xpsFontUsage() const {
+  return writer_ ? writer_->fontUsage() : std::vector<XpsFontUse>{};
+}
+
 int OfficeLibrary::pageCount() const {
   return writer_ ? writer_->pages() : 0;
 }

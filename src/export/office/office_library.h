@@ -37,6 +37,8 @@ class OfficeLibrary {
   int createXPS(const std::string& path, bool moreThanFivePages);
 
   int pageCount() const;
+  // The fonts an XPS document used so far, for their subsets.
+  std::vector<XpsFontUse> xpsFontUsage() const;
   // Completes the package without writing it (for tests); empty when it cannot.
   std::string packageBytes();
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,7 @@ enum Direction : int { kHorizontalText = 1, kVerticalText = 2 };
 
 struct TextArea {
   RectPt rect;
+  int langId = 128;  // of the block
   std::vector<OfficeLine> lines;
   double fontSize = 10.5;  // points
   int direction = kHorizontalText;
@@ -58,6 +60,7 @@ struct TableCell {
 
 struct TableArea {
   RectPt rect;
+  int langId = 128;
   int direction = kHorizontalText;
   bool nonJapanese = false;
   int rows = 0, columns = 0;
@@ -70,6 +73,7 @@ struct ImageArea {
   RectPt rect;
   int kind = kPictureJpeg;
   int pixelWidth = 0, pixelHeight = 0;
+  int resolution = 96;  // dpi of the encoded picture
   std::vector<std::uint8_t> data;
 };
 
@@ -78,6 +82,15 @@ enum LineOrientation : int { kLineHorizontal = 1, kLineVertical = 2 };
 struct LineArea {
   RectPt rect;
   int orientation = kLineHorizontal;
+};
+
+// What an XPS document drew with one font: the language group (128 Japanese, 0
+// the rest), the font file, and the characters and glyphs its subset must keep.
+struct XpsFontUse {
+  int langId = 128;
+  std::string fontFile;
+  std::set<char32_t> characters;
+  std::set<unsigned> glyphs;
 };
 
 }  // namespace lexova::office

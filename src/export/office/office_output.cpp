@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 
+#include "export/office/glyph_font.h"
 #include "imaging/pict_info.h"
 #include "text/utf.h"
 
@@ -159,6 +160,7 @@ TextArea textArea(const COcrBlock& block, int dpi, const PageGeometry& g) {
   const bool vertical = block.direction == kVertical;
   a.direction = vertical ? kVerticalText : kHorizontalText;
   a.nonJapanese = block.langId != 128;
+  a.langId = block.langId;
   a.lines = officeLines(block.lines);
   Box area;
   double sizeSum = 0, gapSum = 0;
@@ -196,6 +198,7 @@ TableArea tableArea(const COcrBlock& block, int dpi, const PageGeometry& g) {
   TableArea t;
   t.direction = block.direction == kVertical ? kVerticalText : kHorizontalText;
   t.nonJapanese = block.langId != 128;
+  t.langId = block.langId;
   const double growW = std::min(block.width * 0.01, 3.0), growH = std::min(block.height * 0.01, 3.0);
   t.rect = toPoints(block.x, block.y, block.x + block.width + growW, block.y + block.height + growH, dpi, g);
   if (block.cells.empty()) return t;
@@ -273,6 +276,7 @@ bool pictureOf(imaging::CPICT_INFO& image, const COcrBlock& block, int dpi, Imag
   }
   area.pixelWidth = cut.Width;
   area.pixelHeight = cut.Height;
+  area.resolution = cut.XResolution > 0 ? cut.XResolution : static_cast<int>(target);
   return !area.data.empty();
 }
 
@@ -383,6 +387,15 @@ int ExportOfficeDocument(const COcrPaper& paper, const std::u16string& path, Off
       result = library.createPPTX(target, r.moreThanFivePages, "PptXTemplate");
       break;
     case OfficeKind::Xps:
+      // The fonts go in as subsets of the glyphs drawn (by Unicode character, in
+      // every script); a font HarfBuzz cannot subset goes in whole.
+      for (const XpsFontUse& use : library.xpsFontUsage()) {
+        const auto font = GlyphFont::load(use.fontFile);
+        if (!font) continue;
+        std::vector<std::uint8_t> subset = font->subset(use.characters, use.glyphs);
+        if (subset.empty()) subset = font->bytes();
+        library.addXPSFontSubset(use.langId, std::move(subset));
+      }
       result = library.createXPS(target, r.moreThanFivePages);
       break;
   }

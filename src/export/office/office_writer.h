@@ -21,6 +21,7 @@ class OfficeLibrary::Writer {
   virtual void line(const LineArea& area) = 0;
   virtual void endPage() = 0;
   virtual void font(int, std::vector<std::uint8_t>) {}
+  virtual std::vector<XpsFontUse> fontUsage() const { return {}; }
   // Writes what is left (the last page, the parts that list the pages); once.
   virtual void finish() = 0;
   int pages() const { return pages_; }

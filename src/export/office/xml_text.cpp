@@ -74,7 +74,9 @@ std::string xmlNumber(double v) {
   const auto r = rounded == std::floor(rounded)
                      ? std::to_chars(buf, buf + sizeof buf, static_cast<long long>(rounded))
                      : std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed, 2);
-  return std::string(buf, r.ptr);
+  std::string s(buf, r.ptr);
+  if (s.find('.') != std::string::npos && s.back() == '0') s.pop_back();  // 595.20 is 595.2
+  return s;
 }
 
 std::string xmlInt(long long v) {
