@@ -332,6 +332,36 @@ int addOfficePage(OfficeLibrary& library, OfficeKind kind, const COcrPaper& pape
   return 0;
 }
 
+bool CDocxOutput::AddPage(const COcrPaper& paper, const COcrPage& page) {
+  const std::string image = options_.pageImages ? options_.pageImages(page) : std::string();
+  if (addOfficePage(library_, kind_, paper, page, image, options_) != 0) return false;
+  ++pages_;
+  library_.addPageBreak();
+  return true;
+}
+
+int CDocxOutput::Create(const std::string& path) {
+  const bool moreThanFive = pages_ > 5;
+  switch (kind_) {
+    case OfficeKind::Word:
+      return library_.createDocX(path, moreThanFive);
+    case OfficeKind::PowerPoint:
+      return library_.createPPTX(path, moreThanFive, "PptXTemplate");
+    case OfficeKind::Xps:
+      // The fonts go in as subsets of the glyphs drawn (by Unicode character, in
+      // every script); a font HarfBuzz cannot subset goes in whole.
+      for (const XpsFontUse& use : library_.xpsFontUsage()) {
+        const auto font = GlyphFont::load(use.fontFile);
+        if (!font) continue;
+        std::vector<std::uint8_t> subset = font->subset(use.characters, use.glyphs);
+        if (subset.empty()) subset = font->bytes();
+        library_.addXPSFontSubset(use.langId, std::move(subset));
+      }
+      return library_.createXPS(path, moreThanFive);
+  }
+  return -1;
+}
+
 int ExportOfficeDocument(const COcrPaper& paper, const std::u16string& path, OfficeKind kind, int first, int last,
                          const OfficeExportOptions& options, Host& host, OfficeExportReport* report) {
   OfficeExportReport local;
@@ -347,8 +377,8 @@ int ExportOfficeDocument(const COcrPaper& paper, const std::u16string& path, Off
         u"エラー", MessageIcon::Error);
     return 0;
   };
-  OfficeLibrary library;
-  if (library.initDocxData(kind) != 0) {
+  CDocxOutput output(kind, options);
+  if (!output.Init()) {
     host.message(u"ファイル " + path + u" が保存できません。", u"エラー", MessageIcon::Error);
     return 0;
   }
@@ -360,15 +390,13 @@ int ExportOfficeDocument(const COcrPaper& paper, const std::u16string& path, Off
     if (at > to) break;
     host.progressText(u"ファイル保存中　" + text::fromUtf8(std::to_string(r.pages + 1)) + u"/" +
                       text::fromUtf8(std::to_string(count)));
-    const std::string image = options.pageImages ? options.pageImages(page) : std::string();
-    if (addOfficePage(library, kind, paper, page, image, options) != 0) {
+    if (!output.AddPage(paper, page)) {
       host.progressEnd();
       host.message(u"ファイル " + path + u" が保存できません。", u"エラー", MessageIcon::Error);
       return 0;
     }
     ++r.pages;
     host.progressValue(step += 2);
-    library.addPageBreak();
     // A cancel still writes the pages done so far.
     if (host.progressCancelled()) {
       r.cancelled = true;
@@ -377,29 +405,7 @@ int ExportOfficeDocument(const COcrPaper& paper, const std::u16string& path, Off
   }
   host.progressEnd();
   r.moreThanFivePages = r.pages > 5;
-  const std::string target = text::toUtf8(path);
-  int result = -1;
-  switch (kind) {
-    case OfficeKind::Word:
-      result = library.createDocX(target, r.moreThanFivePages);
-      break;
-    case OfficeKind::PowerPoint:
-      result = library.createPPTX(target, r.moreThanFivePages, "PptXTemplate");
-      break;
-    case OfficeKind::Xps:
-      // The fonts go in as subsets of the glyphs drawn (by Unicode character, in
-      // every script); a font HarfBuzz cannot subset goes in whole.
-      for (const XpsFontUse& use : library.xpsFontUsage()) {
-        const auto font = GlyphFont::load(use.fontFile);
-        if (!font) continue;
-        std::vector<std::uint8_t> subset = font->subset(use.characters, use.glyphs);
-        if (subset.empty()) subset = font->bytes();
-        library.addXPSFontSubset(use.langId, std::move(subset));
-      }
-      result = library.createXPS(target, r.moreThanFivePages);
-      break;
-  }
-  return result == 0 ? 1 : failed();
+  return output.Create(text::toUtf8(path)) == 0 ? 1 : failed();
 }
 
 }  // namespace lexova::office

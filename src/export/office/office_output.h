@@ -42,6 +42,26 @@ LineArea lineArea(const COcrBlock& block, int dpi, const PageGeometry& g);
 int addOfficePage(OfficeLibrary& library, OfficeKind kind, const COcrPaper& paper, const COcrPage& page,
                   const std::string& imageFile, const OfficeExportOptions& options);
 
+// One office export: the library, its kind, the options, and the pages added.
+class CDocxOutput {
+ public:
+  CDocxOutput(OfficeKind kind, OfficeExportOptions options) : kind_(kind), options_(std::move(options)) {}
+  // Loads the library: false when it cannot start.
+  bool Init() { return library_.initDocxData(kind_) == 0; }
+  // Adds a page and its page break; false when the library failed.
+  bool AddPage(const COcrPaper& paper, const COcrPage& page);
+  // Makes the XPS font subsets (XPS only) and completes the document at path: 0 when written.
+  int Create(const std::string& path);
+  int pages() const { return pages_; }
+  OfficeLibrary& library() { return library_; }
+
+ private:
+  OfficeKind kind_;
+  OfficeExportOptions options_;
+  OfficeLibrary library_;
+  int pages_ = 0;
+};
+
 // Exports pages first..last (positions from 0, inclusive; -1 no bound) as kind to
 // path. Returns 1 when written (a cancel writes the pages done so far), 0 after
 // the message: "%sは保存できませんでした" for Word, "ファイル %s が保存できません。"
