@@ -3,62 +3,48 @@
 #include <charconv>
 #include <cmath>
 
+#include "text/utf.h"
+
 namespace lexova::office {
 
-namespace {
-
-void putUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-}  // namespace
-
 void appendXml(std::string& out, std::u16string_view text) {
+  // Plain stretches go through the one UTF-8 encoder (a lone surrogate becomes
+  // U+FFFD there); markup characters are escaped, and what XML 1.0 cannot hold
+  // (controls other than tab, line feed and carriage return; U+FFFE, U+FFFF) is
+  // left out.
+  std::size_t start = 0;
+  auto flush = [&](std::size_t end) {
+    if (end > start) out += text::toUtf8(text.substr(start, end - start));
+  };
   for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;  // a lone surrogate
-    }
-    // XML 1.0 holds tab, line feed, carriage return and everything from space up,
-    // except U+FFFE and U+FFFF.
-    if ((c < 0x20 && c != 9 && c != 10 && c != 13) || c == 0xFFFE || c == 0xFFFF) continue;
+    const char16_t c = text[i];
+    const char* escaped = nullptr;
     switch (c) {
-      case '&':
-        out += "&amp;";
+      case u'&':
+        escaped = "&amp;";
         break;
-      case '<':
-        out += "&lt;";
+      case u'<':
+        escaped = "&lt;";
         break;
-      case '>':
-        out += "&gt;";
+      case u'>':
+        escaped = "&gt;";
         break;
-      case '"':
-        out += "&quot;";
+      case u'"':
+        escaped = "&quot;";
         break;
       case 13:
-        out += "&#13;";
+        escaped = "&#13;";
         break;
       default:
-        putUtf8(out, c);
+        break;
     }
+    const bool illegal = (c < 0x20 && c != 9 && c != 10 && c != 13) || c == 0xFFFE || c == 0xFFFF;
+    if (escaped == nullptr && !illegal) continue;
+    flush(i);
+    if (escaped != nullptr) out += escaped;
+    start = i + 1;
   }
+  flush(text.size());
 }
 
 std::string xmlText(std::u16string_view text) {
