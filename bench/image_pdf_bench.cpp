@@ -94,7 +94,7 @@ Run exportPages(const COcrPage& model, int pages, bool highCompression, const st
 int main(int argc, char** argv) {
   int many = 200;
   if (argc > 2 && std::strcmp(argv[1], "--pages") == 0) many = std::max(std::atoi(argv[2]), 11);
-  const std::string demo = LEXOVA_SOURCE_DIR "/samples/demo/";
+  const std::string demo = LEXOVA_SOURCE_DIR "/samples/";
   auto read = vuzozoviv::readPaperFile(demo + "rashomon.xml");
   if (!read.paper || read.paper->pages.size() < 2) return 3;
   COcrPage model = *std::next(read.paper->pages.begin());

@@ -31,10 +31,7 @@ int runExport(Context& ctx, const Args& args) {
                       " selects no page");
   }
   pdf::PdfExportReport report;
-  exporting::ExportOptions options;
-  options.pdf.information = pdf::pdfInformation(ctx.values.settings);
-  options.pdf.imageQuality = ctx.values.settings.pdfImageQuality;
-  options.wordColumns = ctx.values.settings.wordColumns;
+  exporting::ExportOptions options = exporting::exportOptionsFor(ctx.values.settings);
   // Page images as the editor finds them: the image folder (--image-dir), the
   // folder named after the work file, the work file's own folder.
   const auto dir = p->values.find("image-dir");

@@ -8,8 +8,16 @@ namespace lexova::exporting {
 
 bool exportWriterAvailable(int typeCode) {
   return typeCode == kExportText || typeCode == kExportPdf || typeCode == kExportImagePdf ||
-         typeCode == kExportCompressedImagePdf || typeCode == kExportWord ||
-         typeCode == kExportPowerPoint || typeCode == kExportXps;
+         typeCode == kExportCompressedImagePdf || typeCode == kExportWord || typeCode == kExportPowerPoint ||
+         typeCode == kExportXps;
+}
+
+ExportOptions exportOptionsFor(const settings::SettingsValues& s) {
+  ExportOptions options;
+  options.pdf.information = pdf::pdfInformation(s);
+  options.pdf.imageQuality = s.pdfImageQuality;
+  options.wordColumns = s.wordColumns;
+  return options;
 }
 
 int ExportDocument(const COcrPaper& paper, const std::u16string& path, int typeCode, int first, int last, Host& host,

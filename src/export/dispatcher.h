@@ -37,6 +37,10 @@ struct ExportOptions {
   int wordColumns = 1;  // "Word段組み出力"
 };
 
+// The options the settings give (information texts, picture quality, Word
+// columns); the page images and the report are the caller's.
+ExportOptions exportOptionsFor(const settings::SettingsValues& s);
+
 // Writes pages first..last (positions from 0, inclusive) of the paper to path in
 // the format of typeCode. Returns 0 when written (or cancelled by the person), -1
 // after the writer told the user why it failed. A code without a writer, or a

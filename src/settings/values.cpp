@@ -2,6 +2,7 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +25,20 @@ ReconstructionOptions reconstructionOptions(const SettingsValues& s) {
 
 BackupOptions backupOptions(const AllSettings& s) {
   return {s.backup.doBackup != 0, s.backup.backupInterval, s.output.encoding};
+}
+
+void settleDisplayValues(SettingsValues& s) {
+  const SettingsValues defaults;
+  s.displayScale = s.displayScale >= 10 && s.displayScale <= 104 ? std::min(100, (s.displayScale + 5) / 10 * 10)
+                                                                 : defaults.displayScale;
+  const auto within = [](int& v, int low, int high, int fallback) {
+    if (v < low || v > high) v = fallback;
+  };
+  within(s.textLayout, 0, 2, defaults.textLayout);
+  within(s.imageMode, 0, 2, defaults.imageMode);
+  within(s.placement, 0, 2, defaults.placement);
+  within(s.previousPlacement, 0, 1, defaults.previousPlacement);
+  within(s.rejectLevel, 1, 9, defaults.rejectLevel);
 }
 
 int clampMaxMru(int v) {

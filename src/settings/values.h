@@ -150,6 +150,12 @@ int clampMaxMru(int v);
 // BackupInterval: 14401 and above read as 14400.
 int clampBackupInterval(int v);
 
+// The display values as the document and the main frame take them when they are
+// created: 表示縮尺 in steps of 10 from 10 to 100 (50 outside that), View表示,
+// View画像表示 and View配置 0..2, View前配置 0..1, リジェクト値 1..9 (an out-of-range value
+// gets its default).
+void settleDisplayValues(SettingsValues& s);
+
 // A comma-separated list of decimal integers; the numbers up to the first one that
 // does not parse replace the defaults, the rest keep theirs.
 template <std::size_t N>

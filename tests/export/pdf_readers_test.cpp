@@ -198,7 +198,7 @@ TEST(PdfReaders, TheBundledSampleReadsBackInEveryReader) {
   testing::TempDir dir;
   settings::SettingsValues defaults;
   OpenedPaper opened =
-      openPaper(LEXOVA_SOURCE_DIR "/samples/demo/rashomon.xml", settings::reconstructionOptions(defaults));
+      openPaper(LEXOVA_SOURCE_DIR "/samples/rashomon.xml", settings::reconstructionOptions(defaults));
   ASSERT_TRUE(opened.read.paper);
   checkWithReaders(*opened.read.paper, dir, "sample", Check::Exact);
 }
@@ -333,7 +333,7 @@ double textCoverage(const COcrPaper& paper, const std::string& readerText) {
 TEST(PdfReaders, ImagePdfsShowThePageRightSideUpAndCarryItsText) {
   testing::TempDir dir;
   settings::SettingsValues defaults;
-  const std::string work = LEXOVA_SOURCE_DIR "/samples/demo/rashomon.xml";
+  const std::string work = LEXOVA_SOURCE_DIR "/samples/rashomon.xml";
   OpenedPaper opened = openPaper(work, settings::reconstructionOptions(defaults));
   ASSERT_TRUE(opened.read.paper);
   COcrPaper& paper = *opened.read.paper;
@@ -355,7 +355,7 @@ TEST(PdfReaders, ImagePdfsShowThePageRightSideUpAndCarryItsText) {
 
   // Page 2 as poppler and MuPDF draw it, against its scan.
   imaging::CPICT_INFO scan;
-  scan.FileName = LEXOVA_SOURCE_DIR "/samples/demo/rashomon/p02.tif";
+  scan.FileName = LEXOVA_SOURCE_DIR "/samples/rashomon/p02.tif";
   ASSERT_EQ(imaging::LoadImageFileProc(scan), 1);
   ASSERT_EQ(run("pdftoppm -r 40 -f 2 -l 2 -gray -png " + quoted(pdf) + " " + quoted(dir / "poppler")).status, 0);
   ASSERT_EQ(run("mutool draw -q -r 40 -c gray -o " + quoted(dir / "mupdf.png") + " " + quoted(pdf) + " 2").status, 0);

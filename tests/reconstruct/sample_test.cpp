@@ -129,7 +129,7 @@ std::vector<std::u16string> sourceParagraphs() {
 }
 
 TEST(DemoDocument, EveryLineEndFallsWhereAPrintedParagraphEnds) {
-  const auto paper = openSample("demo/rashomon.xml");
+  const auto paper = openSample("rashomon.xml");
   ASSERT_NE(paper, nullptr);
   ReconstructAllPages(*paper, true, {});
   EXPECT_EQ(brokenInvariant(*paper), "");

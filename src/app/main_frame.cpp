@@ -1,0 +1,478 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QWindow>
+
+#include "app/help_window.h"
+#include "app/qt_host.h"
+#include "shell/session.h"
+#include "views/panes.h"
+
+namespace lexova::app {
+namespace {
+
+// The page list's width when none is stored.
+constexpr int kDefaultListWidth = 140;
+
+}  // namespace
+
+CMainFrame::CMainFrame(FrameServices services) : s_(std::move(services)) {
+  setObjectName(QStringLiteral("LXVEditClass"));
+  setAcceptDrops(true);
+  const settings::SettingsValues& v = s_.app.values.settings;
+  textLayout_ = v.textLayout;
+  imageMode_ = v.imageMode;
+  panes_.placement = v.placement;
+  panes_.previousPlacement = v.previousPlacement;
+  panes_.stacked =
+      v.placement == shell::kPlaceStacked || (v.placement == shell::kPlaceFull && v.previousPlacement == 1);
+
+  // The page list | the right-hand area with the image view and the text view.
+  outer_ = new QSplitter(Qt::Horizontal, this);
+  outer_->setChildrenCollapsible(false);
+  pageList_ = new views::CPSelectView(outer_);
+  inner_ = new QSplitter(Qt::Horizontal, outer_);
+  inner_->setChildrenCollapsible(false);
+  imageView_ = new views::CDrawView(inner_);
+  textView_ = new views::CImageView(inner_);
+  inner_->addWidget(imageView_);
+  inner_->addWidget(textView_);
+  outer_->addWidget(pageList_);
+  outer_->addWidget(inner_);
+  // The list keeps its width when the window is resized.
+  outer_->setStretchFactor(0, 0);
+  outer_->setStretchFactor(1, 1);
+  const int listWidth = shell::pageListWidth(s_.app.values.window.selViewWidth, kDefaultListWidth);
+  outer_->setSizes({listWidth, std::max(1, s_.app.values.window.width - listWidth)});
+  inner_->installEventFilter(this);
+  setCentralWidget(outer_);
+
+  buildCommands();
+  buildMenus();
+  pagePane_ = new QLabel(QStringLiteral("(0/0)"), this);
+  pagePane_->setMinimumWidth(100);
+  pagePane_->setAlignment(Qt::AlignCenter);
+  statusBar()->addPermanentWidget(pagePane_);
+  placeWindow();
+  applyPanes();
+  refresh();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QWidget* CMainFrame::textView() const {
+  return textView_;
+}
+QWidget* CMainFrame::imageView() const {
+  return imageView_;
+}
+QWidget* CMainFrame::pageList() const {
+  return pageList_;
+}
+QString CMainFrame::pagePaneText() const {
+  return pagePane_->text();
+}
+
+// ---- commands ------------------------------------------------------------------------------
+
+namespace {
+
+// Commands whose dialog or view a later step of the editor brings: shown, but
+// not enabled until something carries them out.
+bool frameCarriesOut(int id, const void*) {
+  switch (id) {
+    case shell::kCopy:
+    case shell::kPaste:
+    case shell::kFind:
+    case shell::kReplace:
+    case shell::kNextReject:
+    case shell::kPrevReject:
+    case shell::kRubyEdit:
+    case shell::kSettings:
+      return false;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
+void CMainFrame::buildCommands() {
+  for (const shell::CommandInfo& info : shell::commandTable()) {
+    auto* a = new QAction(qs(info.label), this);
+    QList<QKeySequence> keys;
+    for (const QString& k : QString::fromLatin1(info.shortcuts.data(), static_cast<qsizetype>(info.shortcuts.size()))
+                                .split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+      keys << QKeySequence::fromString(k, QKeySequence::PortableText);
+    }
+    a->setShortcuts(keys);
+    // Accelerators work wherever the focus is in the window.
+    a->setShortcutContext(Qt::WindowShortcut);
+    a->setStatusTip(qs(info.statusText));
+    if (!info.toolbarText.empty()) a->setIconText(qs(info.toolbarText));
+    a->setCheckable(shell::commandState(info.id, {}).checkable || info.id == shell::kBlockNumbers);
+    const int id = info.id;
+    connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+    actions_[id] = a;
+  }
+  actions_[shell::kFileOpen]->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+  actions_[shell::kFileSave]->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  for (const int id : shell::acceleratorOnly()) addAction(actions_[id]);
+}
+
+void CMainFrame::buildMenus() {
+  const auto fill = [this](QMenu* menu, const std::vector<int>& items) {
+    for (const int id : items) {
+      if (id == shell::kNone) {
+        menu->addSeparator();
+      } else if (id == shell::kRecentFilesItems) {
+        fileMenu_ = menu;
+      } else if (id < 0) {
+        const shell::MenuSpec& sub = shell::submenus()[static_cast<std::size_t>(-id)];
+        QMenu* m = menu->addMenu(qs(sub.title));
+        for (const int subId : sub.items) m->addAction(actions_[subId]);
+      } else {
+        menu->addAction(actions_[id]);
+        if (id == shell::kAppExit) exitAction_ = actions_[id];
+      }
+    }
+  };
+  for (const shell::MenuSpec& spec : shell::menuBar()) {
+    QMenu* menu = menuBar()->addMenu(qs(spec.title));
+    fill(menu, spec.items);
+    // The enabling rules are evaluated before a menu is shown.
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+      if (menu == fileMenu_) fillRecentFiles(menu);
+      updateCommands();
+    });
+  }
+  QToolBar* bar = addToolBar(QStringLiteral("ツールバー"));
+  bar->setObjectName(QStringLiteral("toolbar128"));
+  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  bar->setMovable(false);
+  for (const int id : shell::toolbar()) {
+    if (id == shell::kNone) {
+      bar->addSeparator();
+    } else {
+      bar->addAction(actions_[id]);
+    }
+  }
+}
+
+void CMainFrame::fillRecentFiles(QMenu* menu) {
+  for (QAction* a : recentActions_) {
+    menu->removeAction(a);
+    a->deleteLater();
+  }
+  recentActions_.clear();
+  const std::vector<std::u16string>& recent = s_.app.values.recentFiles;
+  for (std::size_t i = 0; i < recent.size() && i <= shell::kRecentLast - shell::kRecentFirst; ++i) {
+    auto* a = new QAction(qs(shell::recentFileLabel(static_cast<int>(i), recent[i])), menu);
+    const int index = static_cast<int>(i);
+    connect(a, &QAction::triggered, this, [this, index] { openRecent(index); });
+    menu->insertAction(exitAction_, a);
+    recentActions_.push_back(a);
+  }
+  if (!recentActions_.empty()) {
+    QAction* separator = new QAction(menu);
+    separator->setSeparator(true);
+    menu->insertAction(exitAction_, separator);
+    recentActions_.push_back(separator);
+  }
+}
+
+shell::CommandState CMainFrame::commandState(int id) const {
+  shell::CommandContext c;
+  const settings::SettingsValues& v = s_.app.values.settings;
+  c.hasPaper = s_.doc.paper() != nullptr;
+  c.editMode = editMode_;
+  c.textLayout = textLayout_;
+  c.imageMode = imageMode_;
+  c.placement = panes_.placement;
+  c.undoAvailable = s_.doc.undoStore.available();
+  c.colourMode = v.textDisplayMode;
+  c.displayScale = v.displayScale;
+  c.showBlockNumbers = v.showBlockNumbers != 0;
+  c.recentFiles = static_cast<int>(s_.app.values.recentFiles.size());
+  c.available = frameCarriesOut;
+  return shell::commandState(id, c);
+}
+
+QAction* CMainFrame::action(int id) const {
+  const auto it = actions_.find(id);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::updateCommands() {
+  for (auto& [id, a] : actions_) {
+    const shell::CommandState st = commandState(id);
+    a->setEnabled(st.enabled);
+    if (a->isCheckable()) a->setChecked(st.checked);
+  }
+}
+
+void CMainFrame::runCommand(int id) {
+  if (!commandState(id).enabled) {
+    updateCommands();
+    return;
+  }
+  settings::SettingsValues& v = s_.app.values.settings;
+  switch (id) {
+    case shell::kFileNew:
+      newDocument();
+      break;
+    case shell::kFileOpen:
+      openCommand();
+      break;
+    case shell::kFileSave:
+      saveCommand();
+      break;
+    case shell::kFileSaveAs:
+      saveAsCommand();
+      break;
+    case shell::kFileReload:
+      s_.doc.reload();
+      break;
+    case shell::kImageFolder:
+      imageFolderCommand();
+      break;
+    case shell::kExportExternal:
+      exportCommand();
+      break;
+    case shell::kAppExit:
+      close();
+      break;
+    case shell::kUndo: {
+      ViewPosition position;
+      s_.doc.undo(position);
+      break;
+    }
+    case shell::kBlockEdit:
+      editMode_ = 1;
+      break;
+    case shell::kCharEdit:
+      editMode_ = 3;
+      break;
+    case shell::kHorizontalText:
+    case shell::kVerticalText:
+    case shell::kTextOnly:
+    case shell::kLineImage:
+    case shell::kImageParallel:
+      chooseLayout(id);
+      break;
+    case shell::kSideBySide:
+    case shell::kStacked:
+    case shell::kFull:
+      choosePlacement(id);
+      break;
+    case shell::kBlockNumbers:
+      v.showBlockNumbers = v.showBlockNumbers ? 0 : 1;
+      break;
+    case shell::kReconstructPage:
+      s_.doc.reconstructCurrentPage(ViewPosition{});
+      break;
+    case shell::kReconstructAll:
+      s_.doc.reconstructAllPages();
+      break;
+    case shell::kHelpTopics:
+      showHelp();
+      break;
+    case shell::kReadme:
+      openReadme();
+      break;
+    case shell::kHomePage:
+    case shell::kSupport:
+    case shell::kFaq:
+      openWebPage(id);
+      break;
+    case shell::kAbout:
+      s_.host.message(std::u16string(kApplicationName) + u"\nバージョン " + u16(QStringLiteral(LEXOVA_VERSION)),
+                      u"バージョン情報", MessageIcon::Information);
+      break;
+    default:
+      if (id >= shell::kColourFirst && id <= shell::kColourLast) {
+        v.textDisplayMode = id - shell::kColourFirst;
+        s_.store.writeNow(s_.app.values, QStringLiteral("Settings/文字表示モード"));
+      } else if (id >= shell::kScaleFirst && id <= shell::kScaleLast) {
+        const int scale = (id - shell::kScaleFirst + 1) * 10;
+        if (scale == v.displayScale) break;
+        v.displayScale = scale;
+        s_.store.writeNow(s_.app.values, QStringLiteral("Settings/表示縮尺"));
+      }
+      break;
+  }
+  refresh();
+}
+
+// ---- layout ----------------------------------------------------------------------------------
+
+shell::Size CMainFrame::area() const {
+  return {inner_->width(), inner_->height()};
+}
+
+shell::PaneMetrics CMainFrame::metrics() const {
+  return {inner_->handleWidth(), 0};
+}
+
+void CMainFrame::chooseLayout(int id) {
+  if (editMode_ == 1) return;
+  int layout = 2;
+  int mode = imageMode_;
+  if (id == shell::kHorizontalText) {
+    layout = 0;
+  } else if (id == shell::kVerticalText) {
+    layout = 1;
+  } else {
+    mode = id - shell::kTextOnly;
+  }
+  // The current combination chosen again changes nothing.
+  if (layout == textLayout_ && (layout != 2 || mode == imageMode_)) return;
+  textLayout_ = layout;
+  imageMode_ = mode;
+  if (textLayout_ == 2) shell::layOut(panes_, panes_.placement, area(), metrics());
+  applyPanes();
+}
+
+void CMainFrame::choosePlacement(int id) {
+  if (textLayout_ != 2) return;
+  if (shell::choosePlacement(panes_, id - shell::kSideBySide, area(), metrics())) applyPanes();
+}
+
+void CMainFrame::applyPanes() {
+  if (textLayout_ != 2) {
+    // Horizontal or vertical text: the text view takes the whole area.
+    imageView_->hide();
+    textView_->show();
+    return;
+  }
+  QWidget* first = panes_.first == shell::PaneView::Image ? static_cast<QWidget*>(imageView_) : textView_;
+  QWidget* second = first == imageView_ ? static_cast<QWidget*>(textView_) : imageView_;
+  inner_->setOrientation(panes_.stacked ? Qt::Vertical : Qt::Horizontal);
+  inner_->insertWidget(0, first);
+  inner_->insertWidget(1, second);
+  first->show();
+  second->setVisible(panes_.secondSize > 0 || panes_.placement != shell::kPlaceFull);
+  if (panes_.firstSize > 0) inner_->setSizes({panes_.firstSize, panes_.secondSize});
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  // The area was resized (not while minimised): the panes are laid out again for
+  // the current placement.
+  if (watched == inner_ && event->type() == QEvent::Resize && !isMinimized() && textLayout_ == 2) {
+    shell::layOut(panes_, panes_.placement, area(), metrics());
+    applyPanes();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- the window ------------------------------------------------------------------------------
+
+void CMainFrame::placeWindow() {
+  const settings::WindowValues& w = s_.app.values.window;
+  std::vector<shell::Rect> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect r = screen->availableGeometry();
+    screens.push_back({r.x(), r.y(), r.width(), r.height()});
+  }
+  const shell::Rect r = shell::placeOnScreen({w.x, w.y, w.width, w.height}, screens);
+  move(r.x, r.y);
+  resize(r.width, r.height);
+  normalRect_ = QRect(r.x, r.y, r.width, r.height);
+}
+
+void CMainFrame::rememberNormalRect() {
+  // Only the restored window's rectangle is stored: a maximised or minimised one
+  // would come back as a normal window of that size.
+  if (isVisible() && (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) == 0) {
+    normalRect_ = QRect(pos(), size());
+  }
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  rememberNormalRect();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  rememberNormalRect();
+}
+
+void CMainFrame::writeFrameSettings() {
+  settings::SettingsValues& v = s_.app.values.settings;
+  v.placement = panes_.placement;
+  v.previousPlacement = panes_.previousPlacement;
+  v.textLayout = textLayout_;
+  v.imageMode = imageMode_;
+  settings::WindowValues& w = s_.app.values.window;
+  w.x = normalRect_.x();
+  w.y = normalRect_.y();
+  w.width = normalRect_.width();
+  w.height = normalRect_.height();
+  w.zoomed = isMaximized() ? 1 : 0;
+  // Exactly what is read back at the next start: nothing is added.
+  QRect panes;
+  for (QWidget* view : {static_cast<QWidget*>(imageView_), static_cast<QWidget*>(textView_)}) {
+    if (view->isVisible()) panes = panes.united(view->geometry());
+  }
+  w.imagePaneHeight = panes.isValid() ? panes.height() : w.imagePaneHeight;
+  w.imagePaneWidth = panes.isValid() ? panes.width() : w.imagePaneWidth;
+  w.selViewWidth = pageList_->width();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (!shell::settleBeforeDiscard(s_.doc, false, saveUnderName())) {
+    event->ignore();
+    refresh();
+    return;
+  }
+  writeFrameSettings();
+  saveApplicationSettings(s_.store, s_.app, s_.host);
+  if (help_) help_->close();
+  event->accept();
+}
+
+void CMainFrame::refresh() {
+  setWindowTitle(qs(shell::windowCaption(s_.doc)));
+  pagePane_->setText(qs(shell::pagePaneText(s_.doc)));
+  pageList_->showDocument(s_.doc);
+  imageView_->showDocument(s_.doc);
+  textView_->showDocument(s_.doc);
+  updateCommands();
+}
+
+// ---- drops and other copies ------------------------------------------------------------------
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+  QStringList names;
+  for (const QUrl& url : event->mimeData()->urls()) names << (url.isLocalFile() ? url.toLocalFile() : url.toString());
+  event->acceptProposedAction();
+  // The drop source is not kept waiting while questions are asked.
+  QMetaObject::invokeMethod(
+      this, [this, names] { dropFiles(names); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::openRequested(const QString& file) {
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
+  if (!file.isEmpty()) dropFiles({file});
+}
+
+}  // namespace lexova::app

@@ -1,0 +1,141 @@
+// CMainFrame: the single main window. Menu bar, toolbar and accelerators built
+// from the command table, the status bar with its page pane, the page list beside
+// an area where the text and image views sit side by side, stacked or one of them
+// full, the layout and edit-mode commands, the file commands on the document, and
+// the settings written when the window closes.
+#pragma once
+
+#include <QMainWindow>
+#include <QRect>
+#include <QUrl>
+#include <functional>
+#include <map>
+
+#include "app/dialogs.h"
+#include "app/settings/app_settings.h"
+#include "document/lifecycle/document.h"
+#include "shell/commands.h"
+#include "shell/frame_layout.h"
+#include "shell/session.h"
+
+class QLabel;
+class QMenu;
+class QSplitter;
+
+namespace lexova::views {
+class CPSelectView;
+class CDrawView;
+class CImageView;
+}  // namespace lexova::views
+
+namespace lexova::app {
+
+class HelpWindow;
+
+struct FrameServices {
+  Host& host;
+  SettingsStore& store;
+  ApplicationSettings& app;
+  DAdovoVodovoDez& doc;
+  FrameDialogs& dialogs;
+  // The desktop's default handler for a file or web address (the readme, the web pages).
+  std::function<bool(const QUrl&)> openUrl;
+};
+
+class CMainFrame final : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit CMainFrame(FrameServices services);
+  ~CMainFrame() override;
+
+  // What a menu item, toolbar button or accelerator of the command does.
+  void runCommand(int id);
+  shell::CommandState commandState(int id) const;
+  QAction* action(int id) const;
+
+  // Start-up after the window is shown: recovery first, then the command-line file.
+  void startSession(const QString& commandLineFile);
+  // Another copy was started with `file` (empty: none): the window comes to the
+  // front and the file is opened as a dropped one.
+  void openRequested(const QString& file);
+  // Files dropped on the window.
+  void dropFiles(const QStringList& names);
+
+  int editMode() const { return editMode_; }
+  int textLayout() const { return textLayout_; }
+  int imageMode() const { return imageMode_; }
+  const shell::FramePanes& panes() const { return panes_; }
+  QWidget* textView() const;
+  QWidget* imageView() const;
+  QWidget* pageList() const;
+  QSplitter* viewArea() const { return inner_; }
+  QString pagePaneText() const;
+
+  // Shows the document as it is now: caption, panes, page pane, commands.
+  void refresh();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildCommands();
+  void buildMenus();
+  void fillRecentFiles(QMenu* menu);
+  void updateCommands();
+  void placeWindow();
+  void rememberNormalRect();
+  void writeFrameSettings();
+
+  // layout
+  void chooseLayout(int id);
+  void choosePlacement(int id);
+  void applyPanes();
+  shell::Size area() const;
+  shell::PaneMetrics metrics() const;
+
+  // file commands
+  bool fileAvailable(int id) const;
+  void openCommand();
+  bool saveCommand();
+  bool saveAsCommand();
+  void exportCommand();
+  void imageFolderCommand();
+  void openRecent(int index);
+  void openFileAsDropped(const QString& path);
+  void newDocument();
+  shell::SaveUnderName saveUnderName();
+  void showHelp();
+  void openReadme();
+  void openWebPage(int id);
+
+  FrameServices s_;
+  std::map<int, QAction*> actions_;
+  QMenu* fileMenu_ = nullptr;
+  std::vector<QAction*> recentActions_;
+  QAction* exitAction_ = nullptr;
+  QLabel* pagePane_ = nullptr;
+  QSplitter* outer_ = nullptr;
+  QSplitter* inner_ = nullptr;
+  views::CPSelectView* pageList_ = nullptr;
+  views::CDrawView* imageView_ = nullptr;
+  views::CImageView* textView_ = nullptr;
+  HelpWindow* help_ = nullptr;
+
+  int editMode_ = 3;
+  int textLayout_ = 2;
+  int imageMode_ = 0;
+  shell::FramePanes panes_;
+  QRect normalRect_;
+  // Remembered while the program runs.
+  bool openAppends_ = false;
+  RangeMode exportRangeMode_ = RangeMode::AllPages;
+  QString imageFolderAfter_;
+};
+
+}  // namespace lexova::app
