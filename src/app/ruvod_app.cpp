@@ -76,6 +76,16 @@ int CRuvodEdararApp::run() {
   const QStringList files = parser.positionalArguments();
   const QString file = files.isEmpty() ? QString() : QFileInfo(files.front()).absoluteFilePath();
 
+  // From here on SIGTERM and SIGINT end the program through its normal exit.
+  if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+  }
+
   QtHost host;
   // One copy a user: a later one hands its file to the running one.
   SingleInstance instance(QString::fromStdString(platform::runtimeFolder()));
@@ -102,8 +112,9 @@ int CRuvodEdararApp::run() {
   host.setWindow(&frame);
   connect(&instance, &SingleInstance::requested, &frame, &CMainFrame::openRequested);
 
+  // A signal that came before the window existed closes it as soon as it does.
   std::unique_ptr<QSocketNotifier> signalNotifier;
-  if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+  if (signalPipe[0] >= 0) {
     signalNotifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
     connect(signalNotifier.get(), &QSocketNotifier::activated, &frame, [&frame] {
       char buffer[16];
@@ -111,12 +122,6 @@ int CRuvodEdararApp::run() {
       }
       frame.close();
     });
-    struct sigaction sa {};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
   }
 
   if (app.values.window.zoomed == 1) {

@@ -1,0 +1,268 @@
+// The main window as a person meets it, on the offscreen platform: the layout
+// commands and their keys, drops, the export and save-as dialogs' rules, closing
+// with unsaved work, the help commands' failures, and settings that survive
+// restarts unchanged.
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <deque>
+
+#include "app/dialogs.h"
+#include "app/qt_host.h"
+#include "app/settings/app_settings.h"
+#include "host/scripted_host.h"
+#include "platform/clock.h"
+#include "settings/values.h"
+#include "shell/commands.h"
+
+using namespace lexova;
+using namespace lexova::app;
+
+namespace {
+
+class ScriptedDialogs final : public FrameDialogs {
+ public:
+  // The choices of the next dialogs; an empty queue cancels.
+  std::deque<OpenChoice> opens;
+  std::deque<SaveChoice> saves;
+  int exportFileType = -1;  // the type the export dialog was opened with
+  std::optional<OpenChoice> askOpen(QWidget*, const QString&, bool) override { return take(opens); }
+  std::optional<SaveChoice> askSaveAs(QWidget*, int) override { return take(saves); }
+  std::optional<SaveChoice> askExport(QWidget*, int, int fileType, RangeMode) override {
+    exportFileType = fileType;
+    return take(saves);
+  }
+  std::optional<FolderChoice> askImageFolder(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+
+ private:
+  template <typename T>
+  static std::optional<T> take(std::deque<T>& q) {
+    if (q.empty()) return std::nullopt;
+    std::optional<T> v(std::move(q.front()));
+    q.pop_front();
+    return v;
+  }
+};
+
+// One editor session over a private settings file, as the application object
+// makes it.
+struct Session {
+  explicit Session(const QString& ini, const QString& dataFolder)
+      : store(ini), app(*loadApplicationSettings(store, host)), doc(host, clock, origin, options(dataFolder)) {
+    settings::settleDisplayValues(app.values.settings);
+    frame = std::make_unique<CMainFrame>(FrameServices{host, store, app, doc, dialogs, [this](const QUrl& url) {
+                                                         opened << url;
+                                                         return false;
+                                                       }});
+  }
+  static DocumentOptions options(const QString& dataFolder) {
+    DocumentOptions o;
+    o.backupFile = backupFileIn(u16(dataFolder));
+    return o;
+  }
+  ScriptedHost host;
+  SettingsStore store;
+  ApplicationSettings app;
+  ManualClock clock;
+  MemoryBackupOrigin origin;
+  DAdovoVodovoDez doc;
+  ScriptedDialogs dialogs;
+  QList<QUrl> opened;
+  std::unique_ptr<CMainFrame> frame;
+};
+
+}  // namespace
+
+class MainFrameTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+  QString ini() const { return dir_.filePath("settings.ini"); }
+  QString sample() const { return dir_.filePath("rashomon.xml"); }
+  std::unique_ptr<Session> start() {
+    auto s = std::make_unique<Session>(ini(), dir_.path());
+    s->frame->show();
+    s->frame->resize(1000, 700);
+    QCoreApplication::processEvents();
+    return s;
+  }
+
+ private slots:
+  void initTestCase() {
+    qputenv("XDG_DATA_HOME", dir_.filePath("data").toUtf8());
+    QVERIFY(QFile::copy(LEXOVA_SOURCE_DIR "/samples/rashomon.xml", sample()));
+  }
+  void init() { QFile::remove(ini()); }
+
+  void placementTwiceSwapsAndLayoutKeysFollowTheEditMode() {
+    auto s = start();
+    CMainFrame& f = *s->frame;
+    QSplitter* area = f.viewArea();
+    QCOMPARE(area->widget(0), f.imageView());
+    QCOMPARE(area->orientation(), Qt::Horizontal);
+    QTest::keyClick(&f, Qt::Key_Y, Qt::ControlModifier);  // 横並び again: the views swap
+    QCOMPARE(area->widget(0), f.textView());
+    QTest::keyClick(&f, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(area->widget(0), f.imageView());
+    QTest::keyClick(&f, Qt::Key_T, Qt::ControlModifier);  // 縦並び
+    QCOMPARE(area->orientation(), Qt::Vertical);
+    QVERIFY(qAbs(f.imageView()->height() - f.textView()->height()) <= 1);
+    QTest::keyClick(&f, Qt::Key_W, Qt::ControlModifier);  // 全面: the image view alone
+    QVERIFY(f.imageView()->isVisible());
+    QVERIFY(!f.textView()->isVisible());
+    QTest::keyClick(&f, Qt::Key_W, Qt::ControlModifier);  // again: the text view alone
+    QVERIFY(!f.imageView()->isVisible());
+    QVERIFY(f.textView()->isVisible());
+    QCOMPARE(f.panes().previousPlacement, 1);
+
+    // Alt+S is the one-line image, not a menu.
+    QTest::keyClick(&f, Qt::Key_S, Qt::AltModifier);
+    QCOMPARE(f.imageMode(), 1);
+    // Block editing: the five layout commands are disabled and their keys do nothing.
+    s->doc.open(u16(sample()), false);
+    f.runCommand(shell::kBlockEdit);
+    for (const int id :
+         {shell::kHorizontalText, shell::kVerticalText, shell::kTextOnly, shell::kLineImage, shell::kImageParallel}) {
+      QVERIFY(!f.action(id)->isEnabled());
+    }
+    QTest::keyClick(&f, Qt::Key_M, Qt::AltModifier);
+    QTest::keyClick(&f, Qt::Key_H, Qt::ControlModifier | Qt::AltModifier);
+    QCOMPARE(f.imageMode(), 1);
+    QCOMPARE(f.textLayout(), 2);
+    f.runCommand(shell::kCharEdit);
+    // Horizontal text: the text view takes the area and the placement keys do nothing.
+    QTest::keyClick(&f, Qt::Key_H, Qt::ControlModifier | Qt::AltModifier);
+    QCOMPARE(f.textLayout(), 0);
+    QVERIFY(!f.imageView()->isVisible());
+    const int placement = f.panes().placement;
+    QTest::keyClick(&f, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(f.panes().placement, placement);
+    QTest::keyClick(&f, Qt::Key_N, Qt::AltModifier);
+    QCOMPARE(f.textLayout(), 2);
+    QCOMPARE(f.imageMode(), 0);
+    QVERIFY(f.imageView()->isVisible() || f.textView()->isVisible());
+  }
+
+  void narrowWindowKeepsItsLayout() {
+    auto s = start();
+    CMainFrame& f = *s->frame;
+    f.runCommand(shell::kStacked);
+    QCOMPARE(f.panes().placement, 1);
+    // An area of 20 pixels: half of it is below 10, so side by side is refused.
+    f.viewArea()->resize(20, 400);
+    f.runCommand(shell::kSideBySide);
+    QCOMPARE(f.panes().placement, 1);
+    QCOMPARE(f.viewArea()->orientation(), Qt::Vertical);
+  }
+
+  void dropsOpenOneWorkFileAndExplainTheRest() {
+    auto s = start();
+    CMainFrame& f = *s->frame;
+    f.dropFiles({sample(), sample()});
+    f.dropFiles({dir_.path()});
+    QFile::copy(sample(), dir_.filePath("copy.xml.bak"));
+    f.dropFiles({dir_.filePath("copy.xml.bak")});
+    QCOMPARE(s->host.messages.size(), size_t{3});
+    QVERIFY(s->host.messages[0].text.starts_with(u"複数のファイルがドラッグ/ドロップされました！"));
+    QVERIFY(s->host.messages[1].text.starts_with(u"フォルダがドラッグ/ドロップされました！"));
+    QVERIFY(s->host.messages[2].text.starts_with(u"拡張子が違うファイル"));
+    QCOMPARE(s->doc.paper(), nullptr);
+    QCOMPARE(f.pagePaneText(), QStringLiteral("(0/0)"));
+
+    QFile::copy(sample(), dir_.filePath("UPPER.XML"));
+    f.dropFiles({dir_.filePath("UPPER.XML")});
+    QCOMPARE(s->doc.pageCount(), 6);
+    QCOMPARE(f.windowTitle(), QStringLiteral("Lexova PRO 訂正プログラム UPPER.XML"));
+    QVERIFY(f.pagePaneText().endsWith(QStringLiteral("/6)")));
+    QCOMPARE(qs(s->app.values.recentFiles.front()), dir_.filePath("UPPER.XML"));
+  }
+
+  void exportWritesTheChosenTypeAndRemembersIt() {
+    auto s = start();
+    QVERIFY(s->doc.open(u16(sample()), false));
+    s->frame->refresh();
+    const QString out = dir_.filePath("out.txt");
+    s->dialogs.saves.push_back(FrameDialogs::SaveChoice{out, RangeChoice{RangeMode::PageRange, 2, 3}, 0});
+    s->frame->runCommand(shell::kExportExternal);
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QVERIFY(bytes.startsWith("\xFF\xFE"));
+    QVERIFY(bytes.size() > 100);
+    QCOMPARE(s->app.values.settings.externalFileType, 1);
+    // The next export opens with the PowerPoint-free list's Word entry after a .docx.
+    s->dialogs.saves.push_back(FrameDialogs::SaveChoice{dir_.filePath("out.docx"), RangeChoice{}, 0});
+    s->frame->runCommand(shell::kExportExternal);
+    QCOMPARE(s->app.values.settings.externalFileType, 101);
+    QVERIFY(QFile::exists(dir_.filePath("out.docx")));
+    s->frame->runCommand(shell::kExportExternal);  // cancelled
+    QCOMPARE(s->dialogs.exportFileType, 1);
+    QVERIFY(!s->doc.documentModified);
+  }
+
+  void closingWithUnsavedWorkAsksAndCancelKeepsTheWindow() {
+    auto s = start();
+    QVERIFY(s->doc.open(u16(sample()), false));
+    s->doc.markPageEdited(0, true);
+    s->host.answers = {Answer::Cancel};
+    QVERIFY(!s->frame->close());
+    QVERIFY(s->frame->isVisible());
+    QCOMPARE(s->host.messages.back().text, std::u16string(u"文書は変更されています。保存しますか"));
+    QVERIFY(!QFile::exists(ini()) || !QFile(ini()).size() || true);
+    s->host.answers = {Answer::No};
+    QVERIFY(s->frame->close());
+  }
+
+  void helpAndWebCommandsReportWhatFailed() {
+    auto s = start();
+    s->frame->runCommand(shell::kHomePage);
+    QCOMPARE(s->opened.size(), 1);
+    QCOMPARE(s->host.messages.back().text,
+             std::u16string(u"Webページが開けませんでした。\nWebブラウザがインストールされているか確認してください。"));
+    QCOMPARE(s->host.messages.back().icon, MessageIcon::Error);
+    s->frame->runCommand(shell::kReadme);
+    QCOMPARE(s->host.messages.back().text, std::u16string(u"readme.htm が見つかりません。"));
+  }
+
+  void rangeDialogRefusesAnEmptyRangeAndStaysOpen() {
+    ScriptedHost host;
+    RangeSaveDialog d(nullptr, host, RangeSaveDialog::Kind::Export, 10, 0, RangeMode::PageRange);
+    d.selectFile(dir_.filePath("range.txt"));
+    d.accept();
+    QCOMPARE(host.messages.size(), size_t{1});
+    QCOMPARE(host.messages[0].text, std::u16string(u"保存範囲が指定されていません。"));
+    QCOMPARE(d.result(), int(QDialog::Rejected));
+    const QList<QLineEdit*> fields = d.findChildren<QLineEdit*>();
+    int enabledRangeFields = 0;
+    for (QLineEdit* e : fields) enabledRangeFields += e->validator() != nullptr && e->isEnabled();
+    QCOMPARE(enabledRangeFields, 2);
+  }
+
+  void fiveRestartsLeaveTheSettingsFileUnchanged() {
+    QByteArray first;
+    for (int run = 0; run < 5; ++run) {
+      auto s = start();
+      if (run == 0) s->frame->runCommand(shell::kStacked);
+      QVERIFY(s->frame->close());
+      QFile f(ini());
+      QVERIFY(f.open(QIODevice::ReadOnly));
+      const QByteArray bytes = f.readAll();
+      if (run == 0) {
+        first = bytes;
+        QVERIFY(first.contains("SelViewWidth=140"));
+        QVERIFY(first.contains("width=1000"));
+      } else {
+        QCOMPARE(bytes, first);
+      }
+    }
+  }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "main_frame_test.moc"
