@@ -16,6 +16,8 @@ packages=(
   xvfb poppler-utils poppler-data qpdf mupdf-tools fonts-ipafont-mincho fonts-ipafont-gothic
   # the consumers that check the office documents
   libreoffice-writer-nogui libreoffice-impress-nogui python3-docx
+  # the editor: Qt's own Japanese texts; driving it under Xvfb and taking screenshots
+  qt6-translations-l10n xdotool x11-apps imagemagick
 )
 
 missing=()

@@ -137,7 +137,8 @@ void CMainFrame::openFileAsDropped(const QString& path) {
 void CMainFrame::startSession(const QString& commandLineFile) {
   const int maxRecent = settings::clampMaxMru(s_.app.values.settings.nMaxMRU);
   const QString path = commandLineFile.isEmpty() ? QString() : QFileInfo(commandLineFile).absoluteFilePath();
-  shell::startSession(s_.doc, u16(path), saveUnderName(), s_.app.values.recentFiles, maxRecent);
+  shell::startSession(s_.doc, u16(path), saveUnderName(), s_.app.values.recentFiles, maxRecent,
+                      [this] { refresh(); });
   refresh();
 }
 

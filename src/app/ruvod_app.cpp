@@ -7,6 +7,9 @@
 #include <QCommandLineParser>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
@@ -63,6 +66,13 @@ CRuvodEdararApp::CRuvodEdararApp(int& argc, char** argv) : QApplication(argc, ar
   setApplicationName(QStringLiteral("lexova-editor"));
   setApplicationVersion(QStringLiteral(LEXOVA_VERSION));
   setDesktopFileName(QStringLiteral("lexova-editor"));
+  setWindowIcon(QIcon(QStringLiteral(":/lexova-editor.svg")));
+  // The program speaks Japanese: Qt's own buttons and dialogs too, when its
+  // translations are installed.
+  auto* qtText = new QTranslator(this);
+  if (qtText->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    installTranslator(qtText);
+  }
 }
 
 int CRuvodEdararApp::run() {

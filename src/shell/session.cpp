@@ -30,8 +30,10 @@ OpenOutcome openWorkFile(DAdovoVodovoDez& doc, const std::u16string& path, bool 
 }
 
 OpenOutcome startSession(DAdovoVodovoDez& doc, const std::u16string& commandLineFile,
-                         const SaveUnderName& saveUnderName, std::vector<std::u16string>& recent, int maxRecent) {
+                         const SaveUnderName& saveUnderName, std::vector<std::u16string>& recent, int maxRecent,
+                         const std::function<void()>& recovered) {
   doc.offerRecovery();
+  if (recovered) recovered();
   if (commandLineFile.empty()) return OpenOutcome::Opened;
   return openWorkFile(doc, commandLineFile, false, false, saveUnderName, recent, maxRecent);
 }

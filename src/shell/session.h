@@ -31,9 +31,11 @@ OpenOutcome openWorkFile(DAdovoVodovoDez& doc, const std::u16string& path, bool 
 // Start-up after the window is shown: recovery is offered first, so that nothing
 // replaces an earlier session's backup before the person has seen it; then the
 // command-line file (when given) is opened through the normal route. A failed
-// open leaves the program running without that file.
+// open leaves the program running without that file. `recovered` runs between
+// the two, so the window shows a restored document behind the save question.
 OpenOutcome startSession(DAdovoVodovoDez& doc, const std::u16string& commandLineFile,
-                         const SaveUnderName& saveUnderName, std::vector<std::u16string>& recent, int maxRecent);
+                         const SaveUnderName& saveUnderName, std::vector<std::u16string>& recent, int maxRecent,
+                         const std::function<void()>& recovered = {});
 
 // The recent-file list: `path` first, no other entry for the same file, at most max.
 void addRecentFile(std::vector<std::u16string>& recent, const std::u16string& path, int max);
