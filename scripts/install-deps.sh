@@ -18,6 +18,8 @@ packages=(
   libreoffice-writer-nogui libreoffice-impress-nogui python3-docx
   # the editor: Qt's own Japanese texts; driving it under Xvfb and taking screenshots
   qt6-translations-l10n xdotool x11-apps imagemagick
+  # the desktop integration: its MIME type and desktop entry, checked as a desktop reads them
+  shared-mime-info libglib2.0-bin desktop-file-utils
 )
 
 missing=()
