@@ -24,7 +24,7 @@ using namespace lexova;
 namespace {
 
 constexpr int kA4Width = 3307, kA4Height = 4677;  // at 400 dpi
-constexpr int kLeft = 220, kTop = 315;             // where the scan lies on the sheet
+constexpr int kLeft = 220, kTop = 315;            // where the scan lies on the sheet
 
 void resetPeak() {
   std::FILE* f = std::fopen("/proc/self/clear_refs", "w");

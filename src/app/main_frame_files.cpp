@@ -137,8 +137,7 @@ void CMainFrame::openFileAsDropped(const QString& path) {
 void CMainFrame::startSession(const QString& commandLineFile) {
   const int maxRecent = settings::clampMaxMru(s_.app.values.settings.nMaxMRU);
   const QString path = commandLineFile.isEmpty() ? QString() : QFileInfo(commandLineFile).absoluteFilePath();
-  shell::startSession(s_.doc, u16(path), saveUnderName(), s_.app.values.recentFiles, maxRecent,
-                      [this] { refresh(); });
+  shell::startSession(s_.doc, u16(path), saveUnderName(), s_.app.values.recentFiles, maxRecent, [this] { refresh(); });
   refresh();
 }
 

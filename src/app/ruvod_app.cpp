@@ -9,9 +9,9 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 
 #include "app/dialogs.h"

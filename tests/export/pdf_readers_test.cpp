@@ -197,8 +197,7 @@ void checkWithReaders(const COcrPaper& paper, const testing::TempDir& dir, const
 TEST(PdfReaders, TheBundledSampleReadsBackInEveryReader) {
   testing::TempDir dir;
   settings::SettingsValues defaults;
-  OpenedPaper opened =
-      openPaper(LEXOVA_SOURCE_DIR "/samples/rashomon.xml", settings::reconstructionOptions(defaults));
+  OpenedPaper opened = openPaper(LEXOVA_SOURCE_DIR "/samples/rashomon.xml", settings::reconstructionOptions(defaults));
   ASSERT_TRUE(opened.read.paper);
   checkWithReaders(*opened.read.paper, dir, "sample", Check::Exact);
 }

@@ -210,11 +210,12 @@ TEST(PdfFile, ImageObjectsOfEveryKind) {
             "/BitsPerComponent 1\r\n/ImageMask true\r\n/Length 3\r\n/Filter /CCITTFaxDecode\r\n/DecodeParms\r\n<<\r\n"
             "/K -1\r\n/EndOfLine false\r\n/EncodeByteAlign false\r\n/Columns 17\r\n/Rows 5\r\n/EndOfBlock false\r\n\r\n"
             "/DamagedRowsBeforeError -1\r\n>>\r\n>>\r\nstream\r\n\x01\x02\x03\rendstream\r\nendobj\r\n");
-  EXPECT_EQ(text(1, false),
-            "40 0 obj\r\n<<\r\n/Type /XObject\r\n/Subtype /Image\r\n/Name /im3\r\n/Width 17\r\n/Height 5\r\n"
-            "/BitsPerComponent 1\r\n/ColorSpace /DeviceGray\r\n/Length 3\r\n/Filter /CCITTFaxDecode\r\n/DecodeParms\r\n"
-            "<<\r\n/K -1\r\n/EndOfLine false\r\n/EncodeByteAlign false\r\n/Columns 17\r\n/Rows 5\r\n/EndOfBlock false\r\n"
-            "/BlackIs1 false\r\n/DamagedRowsBeforeError -1\r\n>>\r\n>>\r\nstream\r\n\x01\x02\x03\rendstream\r\nendobj\r\n");
+  EXPECT_EQ(
+      text(1, false),
+      "40 0 obj\r\n<<\r\n/Type /XObject\r\n/Subtype /Image\r\n/Name /im3\r\n/Width 17\r\n/Height 5\r\n"
+      "/BitsPerComponent 1\r\n/ColorSpace /DeviceGray\r\n/Length 3\r\n/Filter /CCITTFaxDecode\r\n/DecodeParms\r\n"
+      "<<\r\n/K -1\r\n/EndOfLine false\r\n/EncodeByteAlign false\r\n/Columns 17\r\n/Rows 5\r\n/EndOfBlock false\r\n"
+      "/BlackIs1 false\r\n/DamagedRowsBeforeError -1\r\n>>\r\n>>\r\nstream\r\n\x01\x02\x03\rendstream\r\nendobj\r\n");
   EXPECT_EQ(text(24, false),
             "40 0 obj\r\n<<\r\n/Type /XObject\r\n/Subtype /Image\r\n/Name /im3\r\n/Filter /DCTDecode\r\n/Width 17\r\n"
             "/Height 5\r\n/BitsPerComponent 8\r\n/ColorSpace /DeviceRGB\r\n/Length 3\r\n>>\r\nstream\r\n\x01\x02\x03"
