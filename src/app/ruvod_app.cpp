@@ -40,18 +40,6 @@ class StoreBackupOrigin final : public BackupOrigin {
   settings::AllSettings& values_;
 };
 
-DocumentOptions documentOptions(const ApplicationSettings& app) {
-  DocumentOptions options;
-  options.reconstruction = settings::reconstructionOptions(app.values.settings);
-  options.outputEncoding = app.values.output.encoding;
-  const settings::BackupOptions backup = settings::backupOptions(app.values);
-  options.backupEnabled = backup.enabled;
-  options.backupIntervalMinutes = backup.intervalMinutes;
-  // Without a user data folder there is nowhere private to keep a backup.
-  if (!app.userDataFolder.empty()) options.backupFile = backupFileIn(app.userDataFolder);
-  return options;
-}
-
 // SIGTERM and SIGINT (a logout, a kill) close the window as the close box does,
 // so the settings are written; they reach the event loop through a pipe.
 int signalPipe[2] = {-1, -1};
@@ -115,7 +103,8 @@ int CRuvodEdararApp::run() {
 
   StoreBackupOrigin origin(store, app.values);
   SteadyClock clock;
-  DAdovoVodovoDez doc(host, clock, origin, documentOptions(app));
+  // Without a user data folder there is nowhere private to keep a backup.
+  DAdovoVodovoDez doc(host, clock, origin, documentOptionsFor(app.values, app.userDataFolder));
   QtFrameDialogs dialogs(host);
   CMainFrame frame(
       FrameServices{host, store, app, doc, dialogs, [](const QUrl& url) { return QDesktopServices::openUrl(url); }});

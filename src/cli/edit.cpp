@@ -45,13 +45,7 @@ int runEdit(Context& ctx, const Args& args) {
     }
   } removeLater{privateDir};
 
-  DocumentOptions options;
-  options.reconstruction = settings::reconstructionOptions(ctx.values.settings);
-  options.outputEncoding = ctx.values.output.encoding;
-  const settings::BackupOptions backup = settings::backupOptions(ctx.values);
-  options.backupEnabled = backup.enabled;
-  options.backupIntervalMinutes = backup.intervalMinutes;
-  options.backupFile = backupFileIn(text::fromUtf8(backupDir));
+  const DocumentOptions options = documentOptionsFor(ctx.values, text::fromUtf8(backupDir));
   EditSession session(options, stdout, p->json);
   session.settings().rejectLevel = ctx.values.settings.rejectLevel;
   session.settings().registerReplacements = ctx.values.settings.registerReplacements != 0;

@@ -25,6 +25,17 @@ class HostReadProgress final : public vuzozoviv::ReadProgress {
 
 }  // namespace
 
+DocumentOptions documentOptionsFor(const settings::AllSettings& s, std::u16string_view backupFolder) {
+  DocumentOptions options;
+  options.reconstruction = settings::reconstructionOptions(s.settings);
+  options.outputEncoding = s.output.encoding;
+  const settings::BackupOptions backup = settings::backupOptions(s);
+  options.backupEnabled = backup.enabled;
+  options.backupIntervalMinutes = backup.intervalMinutes;
+  if (!backupFolder.empty()) options.backupFile = backupFileIn(backupFolder);
+  return options;
+}
+
 DAdovoVodovoDez::DAdovoVodovoDez(Host& host, Clock& clock, BackupOrigin& origin, DocumentOptions options)
     : host_(host), clock_(clock), origin_(origin), options_(std::move(options)) {
   backupPending_ = !options_.backupFile.empty() && io::fileExists(text::toUtf8(options_.backupFile));

@@ -52,6 +52,10 @@ inline std::u16string backupFileIn(std::u16string_view folder) {
   return f + u"_$backup.xml";
 }
 
+// The document's options as the settings give them, with the backup file in
+// backupFolder (empty: no backups).
+DocumentOptions documentOptionsFor(const settings::AllSettings& s, std::u16string_view backupFolder);
+
 // The file name of a recovered document whose original path is unknown.
 inline constexpr char16_t kRecoveredTitle[] = u"回復した文書";
 inline constexpr char16_t kUntitled[] = u"無題";
