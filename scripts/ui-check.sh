@@ -152,9 +152,9 @@ kill "$xvfb" 2> /dev/null || true
 wait "$xvfb" 2> /dev/null || true
 xvfb=""
 rm -rf "$work"
-# What is new in /tmp and stays (other programs' passing files, a compiler's for
-# one, come and go).
-new_in_tmp() { comm -13 <(echo "$tmp_before") <(ls -A /tmp | sort); }
+# What is new in /tmp and stays. Other programs' passing files come and go; a
+# compiler running beside the check (ccXXXXXX.s and the like) is not the editor.
+new_in_tmp() { comm -13 <(echo "$tmp_before") <(ls -A /tmp | sort) | grep -Ev '^cc[A-Za-z0-9]{6}\.[a-z]+$' || true; }
 left=$(new_in_tmp)
 if [ -n "$left" ]; then
   sleep 3
