@@ -10,7 +10,7 @@ packages=(
   # tests, benchmarks, fuzzing, formatting
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format libxml2-utils bc
   # the editor and the platform libraries of later steps
-  qt6-base-dev libtiff-dev libjpeg62-turbo-dev libpng-dev libharfbuzz-dev libfontconfig-dev libzip-dev
+  qt6-base-dev libx11-dev libtiff-dev libjpeg62-turbo-dev libpng-dev libharfbuzz-dev libfontconfig-dev libzip-dev
   # seeing what a person sees: a virtual display; the PDF readers that check our
   # PDFs, with the CJK character maps and Japanese fonts they substitute
   xvfb poppler-utils poppler-data qpdf mupdf-tools fonts-ipafont-mincho fonts-ipafont-gothic

@@ -12,10 +12,12 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QWindow>
 
 #include "app/help_window.h"
+#include "app/lock_keys.h"
 #include "app/qt_host.h"
 #include "shell/session.h"
 #include "views/panes.h"
@@ -61,6 +63,19 @@ CMainFrame::CMainFrame(FrameServices services) : s_(std::move(services)) {
 
   buildCommands();
   buildMenus();
+  // The lock keys, shown while they are on.
+  for (const QString& text :
+       {QStringLiteral("ｶﾅ"), QStringLiteral("CAP"), QStringLiteral("NUM"), QStringLiteral("SCRL")}) {
+    auto* pane = new QLabel(this);
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(text) + 8);
+    pane->setProperty("lockText", text);
+    statusBar()->addPermanentWidget(pane);
+    lockPanes_.push_back(pane);
+  }
+  auto* lockTimer = new QTimer(this);
+  connect(lockTimer, &QTimer::timeout, this, &CMainFrame::updateLockPanes);
+  lockTimer->start(400);
   pagePane_ = new QLabel(QStringLiteral("(0/0)"), this);
   pagePane_->setMinimumWidth(100);
   pagePane_->setAlignment(Qt::AlignCenter);
@@ -442,6 +457,15 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   saveApplicationSettings(s_.store, s_.app, s_.host);
   if (help_) help_->close();
   event->accept();
+}
+
+void CMainFrame::updateLockPanes() {
+  if (!isActiveWindow()) return;
+  const LockKeys keys = currentLockKeys();
+  const bool on[] = {keys.kana, keys.caps, keys.num, keys.scroll};
+  for (std::size_t i = 0; i < lockPanes_.size(); ++i) {
+    lockPanes_[i]->setText(on[i] ? lockPanes_[i]->property("lockText").toString() : QString());
+  }
 }
 
 void CMainFrame::refresh() {

@@ -91,6 +91,7 @@ class CMainFrame final : public QMainWindow {
   void placeWindow();
   void rememberNormalRect();
   void writeFrameSettings();
+  void updateLockPanes();
 
   // layout
   void chooseLayout(int id);
@@ -120,6 +121,7 @@ class CMainFrame final : public QMainWindow {
   std::vector<QAction*> recentActions_;
   QAction* exitAction_ = nullptr;
   QLabel* pagePane_ = nullptr;
+  std::vector<QLabel*> lockPanes_;  // ｶﾅ, CAP, NUM, SCRL
   QSplitter* outer_ = nullptr;
   QSplitter* inner_ = nullptr;
   views::CPSelectView* pageList_ = nullptr;
