@@ -1,8 +1,9 @@
 #include "app/lock_keys.h"
 
-#include <X11/XKBlib.h>
-
 #include <QGuiApplication>
+
+// After Qt: X11 defines names (Bool, Status) that Qt's headers use.
+#include <X11/XKBlib.h>
 
 namespace lexova::app {
 
