@@ -37,7 +37,11 @@ for run in $(seq "$runs"); do
   (exec env XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" \
     XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb "$editor" "$file") &
   pid=$!
-  until xdotool search --onlyvisible --name "$title" > /dev/null 2>&1; do sleep 0.005; done
+  until xdotool search --onlyvisible --name "$title" > /dev/null 2>&1; do
+    kill -0 "$pid" 2> /dev/null || { echo "run $run: the editor ended before its window showed" >&2; exit 1; }
+    [ $(( $(date +%s%N) - start )) -lt 20000000000 ] || { echo "run $run: no window after 20 s" >&2; exit 1; }
+    sleep 0.005
+  done
   end=$(date +%s%N)
   times+=($(( (end - start) / 1000000 )))
   kill -TERM "$pid"

@@ -7,7 +7,8 @@ start_display() {
     for n in $(seq $((90 + RANDOM % 100)) 299); do
       if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then break; fi
     done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp > /dev/null 2>&1 &
+    # -noreset: a server that resets when its last client leaves refuses the next one meanwhile.
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset > /dev/null 2>&1 &
     xvfb=$!
     export DISPLAY=":$n"
     for _ in $(seq 200); do
