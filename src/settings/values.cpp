@@ -99,7 +99,8 @@ std::array<int, kCharKinds> parseKindColours(std::u16string_view text) {
   const std::array<int, kCharKinds> defaults = SettingsValues{}.kindColourIndex;
   std::array<int, kCharKinds> out = parseNumberList(text, defaults);
   for (std::size_t i = 0; i < out.size(); ++i) {
-    if (out[i] < 0 || out[i] >= kUserColours) out[i] = defaults[i];
+    // 0..15 the basic colours, 16..31 the user colours.
+    if (out[i] < 0 || out[i] >= 2 * kUserColours) out[i] = defaults[i];
   }
   return out;
 }

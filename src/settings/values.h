@@ -163,7 +163,8 @@ std::array<int, N> parseNumberList(std::u16string_view text, const std::array<in
 std::vector<int> parseNumberPrefix(std::u16string_view text, std::size_t most);
 std::u16string joinNumbers(const int* values, std::size_t n);
 
-// 文字種別色: colour indexes 0..15; an index outside the table keeps its default.
+// 文字種別色: palette indexes 0..31 (16 basic colours, then the 16 user colours);
+// an index outside the palette keeps its default.
 std::array<int, kCharKinds> parseKindColours(std::u16string_view text);
 // 文字種別色定義: "not define", or the 16 user colours as decimal numbers.
 std::array<Colour, kUserColours> parseUserColours(std::u16string_view text);

@@ -35,10 +35,11 @@ TEST(SettingsRules, NumberListsKeepTheDefaultsAfterTheFirstBadNumber) {
   EXPECT_EQ(parseKindColours(u"3, 5,x,1,1"), expected);
   EXPECT_EQ(parseKindColours(u""), d);
   EXPECT_EQ(parseKindColours(u"garbage"), d);
-  // An index outside the colour table would be used as one: it keeps its default.
+  // 16..31 are the user colours; an index outside the 32-colour palette keeps its default.
   expected = d;
-  expected[1] = 15;
-  EXPECT_EQ(parseKindColours(u"16,15,-1"), expected);
+  expected[0] = 31;
+  expected[1] = 16;
+  EXPECT_EQ(parseKindColours(u"31,16,-1,32"), expected);
   // Only the fifteen classes are read.
   EXPECT_EQ(parseNumberPrefix(u"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16", kCharKinds).size(), 15u);
 }
