@@ -17,6 +17,8 @@ int runReconstruct(Context& ctx, const Args& args);
 int runExport(Context& ctx, const Args& args);
 int runEdit(Context& ctx, const Args& args);
 int runImage(const Args& args);
+int runLayout(Context& ctx, const Args& args);
+int runRender(Context& ctx, const Args& args);
 
 // The whole tool: global options, then a command.
 int runLexova(const Args& args);

@@ -40,6 +40,12 @@ std::string usageText() {
          "                           line (see the README), then save to OUT; --json prints the\n"
          "                           state after every operation\n"
          "  image info FILE          print the record the image library makes of FILE (JSON)\n"
+         "  layout IN --page N [--display 0|1|2] [--image-mode 0|1|2] [--colour-mode 0..3]\n"
+         "         [--scale 10..100] [--edit-mode 1|3] --json\n"
+         "                           open IN as the editor does and print where the text view draws\n"
+         "                           page N (from 0): lines, characters, colours, ruby base marks\n"
+         "  render IN --page N [the options of layout] --out FILE.png\n"
+         "                           draw page N of the text view off screen into a PNG file\n"
          "  settings [--json]        print every setting with its default\n"
          "  table list [FILE] [--json]\n"
          "                           print the registered-character table (default: the configured one)\n"
@@ -99,7 +105,7 @@ int runCommandLine(const Args& all) {
     }
   }
   if (cmd != "check" && cmd != "dump" && cmd != "convert" && cmd != "reconstruct" && cmd != "export" && cmd != "edit" &&
-      cmd != "settings" && cmd != "table" && cmd != "image") {
+      cmd != "settings" && cmd != "table" && cmd != "image" && cmd != "layout" && cmd != "render") {
     return usageError("unknown command '" + cmd + "'");
   }
 
@@ -121,6 +127,8 @@ int runCommandLine(const Args& all) {
   if (cmd == "export") return runExport(ctx, rest);
   if (cmd == "edit") return runEdit(ctx, rest);
   if (cmd == "settings") return runSettings(ctx, rest);
+  if (cmd == "layout") return runLayout(ctx, rest);
+  if (cmd == "render") return runRender(ctx, rest);
   return runTable(ctx, rest);
 }
 

@@ -75,6 +75,13 @@ std::string runtimeFolder() {
   return privateFolder(run, true) ? run : std::string();
 }
 
+void provideRuntimeFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/') return;
+  const std::string folder = runtimeFolder();
+  if (!folder.empty()) ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+}
+
 std::u16string programDataFile(std::u16string_view name) {
   const std::string program = text::toUtf8(programFolder());
   const std::string file = text::toUtf8(name);

@@ -20,6 +20,10 @@ std::u16string userDataHome();
 // a shared folder. Empty when none can be made safely.
 std::string runtimeFolder();
 
+// Gives Qt the user's private runtime folder when XDG_RUNTIME_DIR names none:
+// without one Qt makes a folder in /tmp. Call before the Qt application is made.
+void provideRuntimeFolder();
+
 // A data file shipped with the program (help, readme): beside the executable, or
 // in the installed share/lexova folder. Empty when neither holds it.
 std::u16string programDataFile(std::u16string_view name);

@@ -90,4 +90,29 @@ std::string fontFileFor(const char* lang, const std::u32string& characters) {
   return best;
 }
 
+std::string fontFileForFace(std::u16string_view face, const char* lang) {
+  std::string file;
+  if (!FcInit()) return file;
+  if (!face.empty() && face.front() == u'@') face.remove_prefix(1);
+  FcPattern* pattern = FcPatternCreate();
+  const std::string family = text::toUtf8(face);
+  if (!family.empty()) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcLangSet* langs = FcLangSetCreate();
+  FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>(lang));
+  FcPatternAddLangSet(pattern, FC_LANG, langs);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result;
+  if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+    FcChar8* path = nullptr;
+    if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path) {
+      file = reinterpret_cast<const char*>(path);
+    }
+    FcPatternDestroy(match);
+  }
+  FcLangSetDestroy(langs);
+  FcPatternDestroy(pattern);
+  return file;
+}
+
 }  // namespace lexova::platform

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "settings/values.h"
 
@@ -15,5 +16,10 @@ std::u16string firstInstalledFont(settings::Charset cs);
 // "zh-cn", "ko", "en") that covers the most of the given characters, the first of
 // fontconfig's order among equals; empty when no font is installed.
 std::string fontFileFor(const char* lang, const std::u32string& characters);
+
+// The file of the installed face fontconfig gives for a stored face name (a
+// leading "@" of a vertical Windows face is dropped) with the language, through
+// its alias rules; empty when no font is installed.
+std::string fontFileForFace(std::u16string_view face, const char* lang);
 
 }  // namespace lexova::platform

@@ -530,3 +530,44 @@ TEST_F(LexovaTool, OutputThatCannotBeWrittenIsAFailure) {
 }
 
 }  // namespace
+
+namespace {
+
+// The width and height in a PNG file's header.
+std::pair<unsigned, unsigned> pngSize(const std::string& bytes) {
+  if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) return {0, 0};
+  const auto be = [&](std::size_t at) {
+    return (static_cast<unsigned>(static_cast<unsigned char>(bytes[at])) << 24) |
+           (static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 16) |
+           (static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 2])) << 8) |
+           static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 3]));
+  };
+  return {be(16), be(20)};
+}
+
+}  // namespace
+
+TEST_F(LexovaTool, LayoutAndRenderShowTheSamplePageAsTheViewDrawsIt) {
+  const std::string sample = LEXOVA_SOURCE_DIR "/samples/rashomon.xml";
+  const Outcome layout = run("layout " + sample + " --page 1 --scale 50 --json");
+  ASSERT_EQ(layout.status, 0) << layout.err;
+  // 2867 × 4047 pixels at 50 %; the page's rejects drawn as 〓; its ruby placed with base marks.
+  EXPECT_NE(layout.out.find("\"width\": 1433, \"height\": 2023"), std::string::npos);
+  EXPECT_NE(layout.out.find("\"shown\": \"〓\""), std::string::npos);
+  EXPECT_NE(layout.out.find("\"baseMark\": ["), std::string::npos);
+  EXPECT_EQ(layout.out.find("\"baseMark\": null"), std::string::npos);
+
+  const std::string png = (dir_ / "page.png").string();
+  const Outcome render = run("render " + sample + " --page 1 --scale 50 --colour-mode 2 --out " + png);
+  ASSERT_EQ(render.status, 0) << render.err;
+  const std::string bytes = lexova::io::readFile(png);
+  EXPECT_EQ(pngSize(bytes), (std::pair<unsigned, unsigned>{1433, 2023}));
+  EXPECT_GT(bytes.size(), 50000u);  // a page of text, not a blank sheet
+
+  const Outcome text = run("render " + sample + " --page 1 --display 1 --out " + png);
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_GT(pngSize(lexova::io::readFile(png)).first, 1000u);  // one column a line
+
+  EXPECT_EQ(run("render " + sample + " --page 9 --out " + png).status, 2);
+  EXPECT_EQ(run("layout " + sample + " --page 0 --scale 5 --json").status, 2);
+}

@@ -1,0 +1,50 @@
+// Paints a page's draw list with Qt: text runs in the faces fontconfig gives for
+// the stored face names, vertical runs upright with the font's vertical glyph
+// forms (HarfBuzz 'vert'), rotated by the colour-mode table where a face has
+// none, glyphs stretched into their boxes for Fast 0, a visible code box for a
+// character no installed face covers. Page images come with the image step.
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "layout/page_layout.h"
+
+class QPainter;
+
+namespace lexova::office {
+class GlyphFont;
+}
+
+namespace lexova::views {
+
+class PagePainter {
+ public:
+  PagePainter();
+  ~PagePainter();
+  PagePainter(const PagePainter&) = delete;
+  PagePainter& operator=(const PagePainter&) = delete;
+
+  void paint(QPainter& p, const layout::PageGeometry& g);
+
+  // The installed family a stored face name resolves to.
+  QString familyFor(const std::u16string& face);
+
+ private:
+  struct Face {
+    QString family;
+    std::string file;
+    std::unique_ptr<office::GlyphFont> glyphs;
+  };
+  Face& face(const std::u16string& name);
+  void text(QPainter& p, const layout::DrawOp& op);
+  bool covered(const QFont& f, char32_t c);
+
+  std::map<std::u16string, Face> faces_;
+  QString fallback_;
+};
+
+}  // namespace lexova::views
