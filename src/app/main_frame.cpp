@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QWindow>
+#include <cmath>
 
 #include "app/help_window.h"
 #include "app/lock_keys.h"
@@ -49,6 +50,13 @@ CMainFrame::CMainFrame(FrameServices services) : s_(std::move(services)) {
   inner_->setChildrenCollapsible(false);
   imageView_ = new views::CDrawView(inner_);
   textView_ = new views::CImageView(inner_);
+  connect(textView_, &views::CImageView::status, this, [this](const QString& text) {
+    if (text.isEmpty()) {
+      statusBar()->clearMessage();
+    } else {
+      statusBar()->showMessage(text);
+    }
+  });
   inner_->addWidget(imageView_);
   inner_->addWidget(textView_);
   outer_->addWidget(pageList_);
@@ -459,6 +467,21 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+layout::LayoutSettings CMainFrame::layoutSettings() const {
+  std::vector<std::u16string> words;
+  for (const RegisteredPair& pair : s_.app.table.registeredPairs) words.push_back(pair.first);
+  layout::LayoutSettings ls = layout::layoutSettingsFor(s_.app.values, s_.app.fonts, std::move(words));
+  ls.display = textLayout_;
+  ls.imageMode = imageMode_;
+  ls.editMode = editMode_;
+  ls.screenDpi = static_cast<int>(std::lround(logicalDpiY()));
+  return ls;
+}
+
+void CMainFrame::showTextPage() {
+  textView_->showPage(s_.doc.page(s_.doc.currentPage), layoutSettings());
+}
+
 void CMainFrame::updateLockPanes() {
   if (!isActiveWindow()) return;
   const LockKeys keys = currentLockKeys();
@@ -473,7 +496,7 @@ void CMainFrame::refresh() {
   pagePane_->setText(qs(shell::pagePaneText(s_.doc)));
   pageList_->showDocument(s_.doc);
   imageView_->showDocument(s_.doc);
-  textView_->showDocument(s_.doc);
+  showTextPage();
   updateCommands();
 }
 

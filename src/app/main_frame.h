@@ -14,6 +14,7 @@
 #include "app/dialogs.h"
 #include "app/settings/app_settings.h"
 #include "document/lifecycle/document.h"
+#include "layout/page_layout.h"
 #include "shell/commands.h"
 #include "shell/frame_layout.h"
 #include "shell/session.h"
@@ -92,6 +93,8 @@ class CMainFrame final : public QMainWindow {
   void rememberNormalRect();
   void writeFrameSettings();
   void updateLockPanes();
+  layout::LayoutSettings layoutSettings() const;
+  void showTextPage();
 
   // layout
   void chooseLayout(int id);

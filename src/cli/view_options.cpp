@@ -15,14 +15,12 @@ const std::vector<std::string>& viewOptionNames() {
 }
 
 std::optional<ViewOptions> viewOptions(Context& ctx, const Parsed& p, std::string& error) {
-  settings::SettingsValues values = ctx.values.settings;
-  settings::settleDisplayValues(values);
+  settings::SettingsValues fontValues = ctx.values.settings;
+  const settings::OutputFonts fonts = settings::applyFontDefaults(fontValues, platform::firstInstalledFont);
   ViewOptions v;
+  v.settings = layout::layoutSettingsFor(ctx.values, fonts, {});
   layout::LayoutSettings& s = v.settings;
-  s.display = values.textLayout;
-  s.imageMode = values.imageMode;
-  s.colourMode = values.textDisplayMode;
-  int scale = values.displayScale;
+  int scale = s.values.displayScale;
   const struct {
     const char* name;
     int* target;
@@ -40,14 +38,10 @@ std::optional<ViewOptions> viewOptions(Context& ctx, const Parsed& p, std::strin
     *o.target = *n;
   }
   s.scale = scale / 100.0;
-  s.values = values;
-  s.fonts = settings::applyFontDefaults(s.values, platform::firstInstalledFont);
-  s.fast = ctx.values.view.fast != 0;
-  s.frameLines = ctx.values.view.line != 0;
   if (s.colourMode == layout::kRegisteredColours) {
     RegisteredTable table;
-    table.LoadRegisteredTable(settings::registeredTablePath(values, platform::userDataFolder(ctx.values).path),
-                              ctx.host);
+    table.LoadRegisteredTable(
+        settings::registeredTablePath(ctx.values.settings, platform::userDataFolder(ctx.values).path), ctx.host);
     for (const RegisteredPair& pair : table.registeredPairs) s.registeredWords.push_back(pair.first);
   }
   return v;

@@ -443,6 +443,8 @@ class Builder {
 
 void limitCanvas(PageGeometry& g) {
   const long long w = g.width, h = g.height;
+  g.fullWidth = w;
+  g.fullHeight = h;
   g.width = std::clamp<long long>(g.width, 1, kMaxCanvasSide);
   g.height = std::clamp<long long>(g.height, 1, kMaxCanvasSide);
   if (g.width * g.height > kMaxCanvasPixels) g.height = std::max<long long>(1, kMaxCanvasPixels / g.width);
@@ -460,6 +462,22 @@ TextGrid textGrid(int screenDpi) {
   t.A = 2 * t.F;
   t.fontHeight = (19 * d + 36) / 72;
   return t;
+}
+
+LayoutSettings layoutSettingsFor(const settings::AllSettings& all, const settings::OutputFonts& fonts,
+                                 std::vector<std::u16string> registeredWords) {
+  LayoutSettings s;
+  s.values = all.settings;
+  settings::settleDisplayValues(s.values);
+  s.display = s.values.textLayout;
+  s.imageMode = s.values.imageMode;
+  s.colourMode = std::clamp(s.values.textDisplayMode, 0, 3);
+  s.scale = s.values.displayScale / 100.0;
+  s.fonts = fonts;
+  s.fast = all.view.fast != 0;
+  s.frameLines = all.view.line != 0;
+  s.registeredWords = std::move(registeredWords);
+  return s;
 }
 
 PageGeometry layoutPage(const COcrPage& page, const LayoutSettings& s) {

@@ -79,8 +79,9 @@ struct LineGeometry {
 };
 
 struct PageGeometry {
-  long long width = 0, height = 0;  // the off-screen image
-  bool limited = false;             // the page was larger than an image may be: drawn in part
+  long long width = 0, height = 0;          // the off-screen image
+  long long fullWidth = 0, fullHeight = 0;  // the whole page or text canvas
+  bool limited = false;  // larger than an off-screen image may be: drawn a visible part at a time
   std::vector<LineGeometry> lines;
   std::vector<DrawOp> ops;
 };
@@ -91,6 +92,12 @@ inline constexpr long long kMaxCanvasSide = 32000;
 inline constexpr long long kMaxCanvasPixels = 200'000'000;
 
 PageGeometry layoutPage(const COcrPage& page, const LayoutSettings& s);
+
+// The view's settings as the stored values give them: the display, image and
+// colour modes, the scale in percent, the fonts after their defaults, View/Fast
+// and View/Line, and the registered table's search words.
+LayoutSettings layoutSettingsFor(const settings::AllSettings& all, const settings::OutputFonts& fonts,
+                                 std::vector<std::u16string> registeredWords);
 
 // Text display: F = 16 pt, R = 1.5 F (text row), G = 1.5 R (image row), A = 2 F
 // (advance) at the screen's dpi.

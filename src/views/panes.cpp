@@ -1,7 +1,12 @@
 #include "views/panes.h"
 
+#include "views/page_painter.h"
+
 #include <QLabel>
 #include <QListWidget>
+#include <QPaintEvent>
+#include <QPainter>
+#include <memory>
 #include <QVBoxLayout>
 
 namespace lexova::views {
@@ -52,5 +57,79 @@ void CPSelectView::showDocument(const DAdovoVodovoDez& doc) {
   }
   if (doc.currentPage >= 0 && doc.currentPage < list_->count()) list_->setCurrentRow(doc.currentPage);
 }
+
+// ---- the text view ------------------------------------------------------------------------------
+
+class CImageView::Canvas final : public QWidget {
+ public:
+  explicit Canvas(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAutoFillBackground(false);
+  }
+
+  void show(const COcrPage* page, const layout::LayoutSettings& settings) {
+    geometry_ = page ? layout::layoutPage(*page, settings) : layout::PageGeometry{};
+    // The widget has the whole page's size; a widget cannot be larger than this.
+    constexpr long long kWidgetMax = 16'000'000;
+    resize(static_cast<int>(std::min(kWidgetMax, std::max<long long>(1, geometry_.fullWidth))),
+           static_cast<int>(std::min(kWidgetMax, std::max<long long>(1, geometry_.fullHeight))));
+    image_ = QImage();
+    if (page && !geometry_.limited) {
+      const qreal ratio = devicePixelRatioF();
+      image_ = QImage(static_cast<int>(geometry_.width * ratio), static_cast<int>(geometry_.height * ratio),
+                      QImage::Format_RGB32);
+      if (!image_.isNull()) {
+        image_.setDevicePixelRatio(ratio);
+        image_.fill(Qt::white);
+        QPainter p(&image_);
+        painter_.paint(p, geometry_);
+      }
+    }
+    update();
+  }
+
+  const layout::PageGeometry& geometry() const { return geometry_; }
+  const QImage& image() const { return image_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter p(this);
+    p.fillRect(event->rect(), Qt::white);
+    if (!image_.isNull()) {
+      const qreal ratio = image_.devicePixelRatio();
+      const QRect r = event->rect();
+      p.drawImage(r, image_, QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
+    } else if (geometry_.limited) {
+      // Too large for one image: the visible part is painted from the draw list.
+      p.setClipRect(event->rect());
+      painter_.paint(p, geometry_);
+    }
+  }
+
+ private:
+  layout::PageGeometry geometry_;
+  QImage image_;
+  PagePainter painter_;
+};
+
+CImageView::CImageView(QWidget* parent) : QScrollArea(parent), canvas_(new Canvas(this)) {
+  setWidget(canvas_);
+  setWidgetResizable(false);
+  setBackgroundRole(QPalette::Base);
+  setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+CImageView::~CImageView() = default;
+
+void CImageView::showPage(const COcrPage* page, const layout::LayoutSettings& settings) {
+  canvas_->show(page, settings);
+  emit status(canvas_->geometry().limited
+                  ? QStringLiteral("ページが大きいため、表示されている部分だけを描いています。")
+                  : QString());
+}
+
+const layout::PageGeometry& CImageView::geometry() const { return canvas_->geometry(); }
+const QImage& CImageView::image() const { return canvas_->image(); }
 
 }  // namespace lexova::views

@@ -5,8 +5,11 @@
 #pragma once
 
 #include <QFrame>
+#include <QImage>
+#include <QScrollArea>
 
 #include "document/lifecycle/document.h"
+#include "layout/page_layout.h"
 
 class QLabel;
 class QListWidget;
@@ -46,11 +49,29 @@ class CDrawView final : public Pane {
   explicit CDrawView(QWidget* parent) : Pane(QStringLiteral("画像"), parent) {}
 };
 
-class CImageView final : public Pane {
+// The text view: the current page's text laid out and painted (read-only until
+// the input step). The page is painted once into an off-screen image at the
+// screen's pixel ratio; scrolling and window painting only copy from it. A page
+// too large for one image is painted a visible part at a time.
+class CImageView final : public QScrollArea {
   Q_OBJECT
 
  public:
-  explicit CImageView(QWidget* parent) : Pane(QStringLiteral("テキスト"), parent) {}
+  explicit CImageView(QWidget* parent);
+  ~CImageView() override;
+  // Lays out and paints `page` (nullptr: nothing) with the view's settings.
+  void showPage(const COcrPage* page, const layout::LayoutSettings& settings);
+  const layout::PageGeometry& geometry() const;
+  // The canvas' off-screen image (null when painted in parts or empty).
+  const QImage& image() const;
+
+ signals:
+  // A message for the status bar ("" clears it).
+  void status(const QString& text);
+
+ private:
+  class Canvas;
+  Canvas* canvas_;
 };
 
 }  // namespace lexova::views
