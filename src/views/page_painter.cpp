@@ -56,11 +56,31 @@ QString PagePainter::familyFor(const std::u16string& name) {
   return face(name).family;
 }
 
-bool PagePainter::covered(const QFont& f, char32_t c) {
-  if (QFontMetricsF(f).inFontUcs4(c)) return true;
-  QFont other(f);
-  other.setFamily(fallback_);
-  return QFontMetricsF(other).inFontUcs4(c);
+PagePainter::Sized& PagePainter::sized(const layout::DrawOp& op, Face& fc) {
+  const int h = std::max(2, op.fontHeight);
+  const auto key = std::make_tuple(op.face, h, op.fontWidth, op.weight);
+  auto it = sized_.find(key);
+  if (it != sized_.end()) return it->second;
+  Sized s;
+  s.font = QFont(fc.family.isEmpty() ? fallback_ : fc.family);
+  s.font.setPixelSize(h);
+  s.font.setWeight(op.weight >= 700 ? QFont::Bold : QFont::Normal);
+  if (op.fontWidth > 0) s.font.setStretch(std::clamp(op.fontWidth * 200 / h, 1, 4000));
+  s.metrics = QFontMetricsF(s.font);
+  return sized_.emplace(key, std::move(s)).first->second;
+}
+
+bool PagePainter::covered(Sized& s, char32_t c) {
+  const auto it = s.covered.find(c);
+  if (it != s.covered.end()) return it->second;
+  bool in = s.metrics.inFontUcs4(c);
+  if (!in) {
+    QFont other(s.font);
+    other.setFamily(fallback_);
+    in = QFontMetricsF(other).inFontUcs4(c);
+  }
+  s.covered.emplace(c, in);
+  return in;
 }
 
 void PagePainter::paint(QPainter& p, const layout::PageGeometry& g) {
@@ -97,21 +117,19 @@ void PagePainter::paint(QPainter& p, const layout::PageGeometry& g) {
 
 void PagePainter::text(QPainter& p, const layout::DrawOp& op) {
   Face& fc = face(op.face);
-  QFont font(fc.family.isEmpty() ? fallback_ : fc.family);
+  Sized& sz = sized(op, fc);
+  const QFont& font = sz.font;
   const int h = std::max(2, op.fontHeight);
-  font.setPixelSize(h);
-  font.setWeight(op.weight >= 700 ? QFont::Bold : QFont::Normal);
-  if (op.fontWidth > 0) font.setStretch(std::clamp(op.fontWidth * 200 / h, 1, 4000));
   const QString s = QString::fromStdU16String(op.text);
   const char32_t c = firstCodePoint(op.text);
-  const QFontMetricsF fm(font);
+  const QFontMetricsF& fm = sz.metrics;
   const QColor colour = colourOf(op.colour);
   const double x = static_cast<double>(op.rect.x), y = static_cast<double>(op.rect.y);
   p.save();
   p.setPen(colour);
   p.setFont(font);
   const bool wide = c > 255;
-  if (!covered(font, c)) {
+  if (!covered(sz, c)) {
     // No installed face has it: a box with its code, never the reject mark.
     const QRectF box = op.rotation == -90 ? QRectF(x - h, y, h, h) : QRectF(x, y, h, h);
     p.drawRect(box.adjusted(0.5, 0.5, -0.5, -0.5));
@@ -138,7 +156,11 @@ void PagePainter::text(QPainter& p, const layout::DrawOp& op) {
     const unsigned vertical = fc.glyphs ? fc.glyphs->verticalGlyph(c) : 0;
     const unsigned plain = fc.glyphs ? fc.glyphs->glyph(c) : 0;
     if (vertical != 0 && vertical != plain) {
-      QRawFont raw(QString::fromStdString(fc.file), h);
+      if (!sz.rawMade) {
+        sz.raw = QRawFont(QString::fromStdString(fc.file), h);
+        sz.rawMade = true;
+      }
+      const QRawFont& raw = sz.raw;
       QGlyphRun run;
       run.setRawFont(raw);
       run.setGlyphIndexes({static_cast<quint32>(vertical)});

@@ -6,10 +6,14 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
+#include <QRawFont>
 #include <QString>
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <unordered_map>
 
 #include "layout/page_layout.h"
 
@@ -39,11 +43,22 @@ class PagePainter {
     std::string file;
     std::unique_ptr<office::GlyphFont> glyphs;
   };
+  // A face at one size, made once: the font, its metrics, the raw font of its
+  // vertical glyphs (made when first needed) and what it covers.
+  struct Sized {
+    QFont font;
+    QFontMetricsF metrics{QFont()};
+    QRawFont raw;
+    bool rawMade = false;
+    std::unordered_map<char32_t, bool> covered;
+  };
   Face& face(const std::u16string& name);
+  Sized& sized(const layout::DrawOp& op, Face& f);
   void text(QPainter& p, const layout::DrawOp& op);
-  bool covered(const QFont& f, char32_t c);
+  bool covered(Sized& s, char32_t c);
 
   std::map<std::u16string, Face> faces_;
+  std::map<std::tuple<std::u16string, int, int, int>, Sized> sized_;
   QString fallback_;
 };
 

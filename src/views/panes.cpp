@@ -1,13 +1,13 @@
 #include "views/panes.h"
 
-#include "views/page_painter.h"
-
 #include <QLabel>
 #include <QListWidget>
 #include <QPaintEvent>
 #include <QPainter>
-#include <memory>
 #include <QVBoxLayout>
+#include <memory>
+
+#include "views/page_painter.h"
 
 namespace lexova::views {
 namespace {
@@ -73,17 +73,21 @@ class CImageView::Canvas final : public QWidget {
     constexpr long long kWidgetMax = 16'000'000;
     resize(static_cast<int>(std::min(kWidgetMax, std::max<long long>(1, geometry_.fullWidth))),
            static_cast<int>(std::min(kWidgetMax, std::max<long long>(1, geometry_.fullHeight))));
-    image_ = QImage();
     if (page && !geometry_.limited) {
+      // The image is kept while its size stays: making a new one costs more than painting.
       const qreal ratio = devicePixelRatioF();
-      image_ = QImage(static_cast<int>(geometry_.width * ratio), static_cast<int>(geometry_.height * ratio),
-                      QImage::Format_RGB32);
+      const QSize size(static_cast<int>(geometry_.width * ratio), static_cast<int>(geometry_.height * ratio));
+      if (image_.size() != size || image_.devicePixelRatio() != ratio) {
+        image_ = QImage(size, QImage::Format_RGB32);
+      }
       if (!image_.isNull()) {
         image_.setDevicePixelRatio(ratio);
         image_.fill(Qt::white);
         QPainter p(&image_);
         painter_.paint(p, geometry_);
       }
+    } else {
+      image_ = QImage();
     }
     update();
   }
@@ -124,12 +128,15 @@ CImageView::~CImageView() = default;
 
 void CImageView::showPage(const COcrPage* page, const layout::LayoutSettings& settings) {
   canvas_->show(page, settings);
-  emit status(canvas_->geometry().limited
-                  ? QStringLiteral("ページが大きいため、表示されている部分だけを描いています。")
-                  : QString());
+  emit status(canvas_->geometry().limited ? QStringLiteral("ページが大きいため、表示されている部分だけを描いています。")
+                                          : QString());
 }
 
-const layout::PageGeometry& CImageView::geometry() const { return canvas_->geometry(); }
-const QImage& CImageView::image() const { return canvas_->image(); }
+const layout::PageGeometry& CImageView::geometry() const {
+  return canvas_->geometry();
+}
+const QImage& CImageView::image() const {
+  return canvas_->image();
+}
 
 }  // namespace lexova::views
