@@ -453,6 +453,31 @@ void limitCanvas(PageGeometry& g) {
 
 }  // namespace
 
+Hit hitTest(const PageGeometry& g, long long x, long long y) {
+  Hit best;
+  long long bestDistance = -1;
+  for (std::size_t li = 0; li < g.lines.size(); ++li) {
+    const LineGeometry& l = g.lines[li];
+    const long long step = std::max<long long>(1, trunc(l.pitch * g.scale));
+    const long long thick = std::max(1, l.font.height);
+    for (std::size_t ci = 0; ci < l.chars.size(); ++ci) {
+      const CharGeometry& c = l.chars[ci];
+      // The character's cell: down from its origin in a column left of the running
+      // edge (vertical), or right from its origin in a row (horizontal).
+      const long long left = l.vertical ? c.x - thick : c.x, right = l.vertical ? c.x : c.x + step;
+      const long long top = c.y, bottom = c.y + (l.vertical ? step : thick);
+      const long long dx = x < left ? left - x : (x > right ? x - right : 0);
+      const long long dy = y < top ? top - y : (y > bottom ? y - bottom : 0);
+      const long long d = dx * dx + dy * dy;
+      if (bestDistance < 0 || d < bestDistance) {
+        bestDistance = d;
+        best = {static_cast<int>(li), static_cast<int>(ci)};
+      }
+    }
+  }
+  return best;
+}
+
 TextGrid textGrid(int screenDpi) {
   TextGrid t;
   const int d = screenDpi > 0 ? screenDpi : 96;
@@ -482,6 +507,7 @@ LayoutSettings layoutSettingsFor(const settings::AllSettings& all, const setting
 
 PageGeometry layoutPage(const COcrPage& page, const LayoutSettings& s) {
   PageGeometry g;
+  g.scale = s.display == kLayoutDisplay ? s.scale : 1.0;
   Builder b(page, s, g);
   if (s.display == kLayoutDisplay) {
     g.width = trunc(std::max(0, page.width) * s.scale);

@@ -81,7 +81,8 @@ struct LineGeometry {
 struct PageGeometry {
   long long width = 0, height = 0;          // the off-screen image
   long long fullWidth = 0, fullHeight = 0;  // the whole page or text canvas
-  bool limited = false;  // larger than an off-screen image may be: drawn a visible part at a time
+  bool limited = false;                     // larger than an off-screen image may be: drawn a visible part at a time
+  double scale = 1;                         // page pixels to device pixels (layout display)
   std::vector<LineGeometry> lines;
   std::vector<DrawOp> ops;
 };
@@ -98,6 +99,15 @@ PageGeometry layoutPage(const COcrPage& page, const LayoutSettings& s);
 // and View/Line, and the registered table's search words.
 LayoutSettings layoutSettingsFor(const settings::AllSettings& all, const settings::OutputFonts& fonts,
                                  std::vector<std::u16string> registeredWords);
+
+// The line and character under a point of the off-screen image: the nearest
+// character cell over all lines, found by scanning them in order. Nothing is ever
+// divided by a pitch: zero or negative pitches from a file still hit-test.
+struct Hit {
+  int line = -1;       // index in PageGeometry::lines; -1: the page has no characters
+  int character = -1;  // index in that line's chars
+};
+Hit hitTest(const PageGeometry& g, long long x, long long y);
 
 // Text display: F = 16 pt, R = 1.5 F (text row), G = 1.5 R (image row), A = 2 F
 // (advance) at the screen's dpi.

@@ -253,6 +253,35 @@ TEST(PageLayout, OddFilesStillLayOut) {
   EXPECT_EQ(stretched, u"らし羅雨");  // not the boxless 生門下, not the space
 }
 
+TEST(PageLayout, HitTestingFindsTheNearestCharacterEvenWithoutAPitch) {
+  VerticalPage v;
+  LayoutSettings s;
+  s.scale = 1.0;
+  const PageGeometry g = layoutPage(v.page, s);
+  const LineGeometry& base = geometryOf(g, v.base);
+  const long long step = static_cast<long long>(base.pitch);
+  // Inside the third character of the base column.
+  Hit hit = hitTest(g, 300 - 5, 10 + 2 * step + step / 2);
+  ASSERT_GE(hit.line, 0);
+  EXPECT_EQ(g.lines[static_cast<std::size_t>(hit.line)].line, v.base);
+  EXPECT_EQ(hit.character, 2);
+  // Far below the column: its last character.
+  hit = hitTest(g, 300 - 5, 100000);
+  EXPECT_EQ(g.lines[static_cast<std::size_t>(hit.line)].line, v.base);
+  EXPECT_EQ(hit.character, 4);
+
+  // Zero-size boxes from a file: every pitch is 0, and a click still lands.
+  for (COcrBlock& b : v.page.blocks) {
+    b.width = 0;
+    for (COcrLine& l : b.lines) l.width = l.height = 0;
+  }
+  const PageGeometry flat = layoutPage(v.page, s);
+  hit = hitTest(flat, 50, 50);
+  EXPECT_GE(hit.line, 0);
+  EXPECT_GE(hit.character, 0);
+  EXPECT_EQ(hitTest(PageGeometry{}, 1, 1).line, -1);
+}
+
 TEST(PageLayout, TextDisplayGridCountsCharactersNotUnits) {
   VerticalPage v;
   v.base->chars.front().code = CharCode{0xD840, 0xDC0B, 0};
