@@ -2,7 +2,8 @@
 // as the commands do (all pages with merging, then the current page) and exported
 // as text and as PDF page content: nothing crashes or runs away, the page shown
 // first is a page of the paper, after every pass every invariant of the model
-// holds, and every PDF text record has one colour per unit.
+// holds, every PDF text record has one colour per unit, and every page lays out
+// in the text view.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "export/pdf/pdf_export.h"
 #include "export/pdf/pdf_records.h"
 #include "export/text_writer.h"
+#include "layout/page_layout.h"
 #include "reconstruct/page_pass.h"
 #include "support/invariants.h"
 
@@ -66,6 +68,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::string stream;
     contents.BuildText(stream);
+  }
+  // The text view lays every page out in each display and hit-tests it: ruby with
+  // any base range, zero or negative pitches and giant pages included.
+  layout::LayoutSettings view;
+  view.scale = (1 + size % 10) / 10.0;
+  view.colourMode = static_cast<int>(size % 4);
+  view.imageMode = static_cast<int>(size % 3);
+  view.registeredWords = {u"", u"の"};
+  for (const COcrPage& page : paper.pages) {
+    for (const int display : {layout::kHorizontalText, layout::kVerticalText, layout::kLayoutDisplay}) {
+      view.display = display;
+      const layout::PageGeometry g = layout::layoutPage(page, view);
+      if (g.width <= 0 || g.height <= 0 || g.width > layout::kMaxCanvasSide || g.height > layout::kMaxCanvasSide) {
+        std::abort();
+      }
+      const layout::Hit hit = layout::hitTest(g, g.width / 2, g.height / 2);
+      if (hit.line >= static_cast<int>(g.lines.size())) std::abort();
+    }
   }
   return 0;
 }
