@@ -453,6 +453,41 @@ void limitCanvas(PageGeometry& g) {
 
 }  // namespace
 
+Rect unite(const Rect& a, const Rect& b) {
+  if (a.width <= 0 && a.height <= 0) return b;
+  if (b.width <= 0 && b.height <= 0) return a;
+  const long long x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+  const long long x1 = std::max(a.x + a.width, b.x + b.width), y1 = std::max(a.y + a.height, b.y + b.height);
+  return {x0, y0, x1 - x0, y1 - y0};
+}
+
+bool intersects(const Rect& a, const Rect& b) {
+  return a.x <= b.x + b.width && b.x <= a.x + a.width && a.y <= b.y + b.height && b.y <= a.y + a.height;
+}
+
+Rect opBounds(const DrawOp& op) {
+  if (op.kind != DrawOp::Text || op.stretch) {
+    const long long pen = op.kind == DrawOp::Frame ? op.penWidth + 1 : 0;
+    return {op.rect.x - pen, op.rect.y - pen, op.rect.width + 2 * pen, op.rect.height + 2 * pen};
+  }
+  const long long h = std::max(2, op.fontHeight);
+  return {op.rect.x - 2 * h, op.rect.y - 2 * h, 4 * h + static_cast<long long>(op.text.size()) * h, 4 * h};
+}
+
+Rect lineBounds(const PageGeometry& g, std::size_t index) {
+  Rect r;
+  if (index >= g.lines.size()) return r;
+  const LineGeometry& l = g.lines[index];
+  const long long step = std::max<long long>(1, trunc(l.pitch * g.scale));
+  const long long thick = std::max(2, l.font.height);
+  for (const CharGeometry& c : l.chars) {
+    r = unite(r, {c.x - 2 * thick, c.y - 2 * thick, 4 * thick + step, 4 * thick + step});
+  }
+  if (l.annotation) r = unite(r, {l.frame.x - 2, l.frame.y - 2, l.frame.width + 4, l.frame.height + 4});
+  if (l.hasBase) r = unite(r, {l.baseMark.x - 3, l.baseMark.y - 3, l.baseMark.width + 6, l.baseMark.height + 6});
+  return r;
+}
+
 Hit hitTest(const PageGeometry& g, long long x, long long y) {
   Hit best;
   long long bestDistance = -1;

@@ -109,6 +109,13 @@ struct Hit {
 };
 Hit hitTest(const PageGeometry& g, long long x, long long y);
 
+// What an operation may touch (generous for text, whose ink the layout does not know).
+Rect opBounds(const DrawOp& op);
+// What a line covers on the page: its character cells, its frame and base mark.
+Rect lineBounds(const PageGeometry& g, std::size_t line);
+Rect unite(const Rect& a, const Rect& b);
+bool intersects(const Rect& a, const Rect& b);
+
 // Text display: F = 16 pt, R = 1.5 F (text row), G = 1.5 R (image row), A = 2 F
 // (advance) at the screen's dpi.
 struct TextGrid {

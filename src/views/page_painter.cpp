@@ -83,9 +83,10 @@ bool PagePainter::covered(Sized& s, char32_t c) {
   return in;
 }
 
-void PagePainter::paint(QPainter& p, const layout::PageGeometry& g) {
+void PagePainter::paint(QPainter& p, const layout::PageGeometry& g, const layout::Rect* within) {
   p.setRenderHint(QPainter::TextAntialiasing, true);
   for (const layout::DrawOp& op : g.ops) {
+    if (within && !layout::intersects(layout::opBounds(op), *within)) continue;
     switch (op.kind) {
       case layout::DrawOp::Fill:
         p.fillRect(rectOf(op.rect), colourOf(op.colour));

@@ -32,7 +32,9 @@ class PagePainter {
   PagePainter(const PagePainter&) = delete;
   PagePainter& operator=(const PagePainter&) = delete;
 
-  void paint(QPainter& p, const layout::PageGeometry& g);
+  // Paints the operations, or only those that may touch `within` (the painter
+  // is expected to clip to it).
+  void paint(QPainter& p, const layout::PageGeometry& g, const layout::Rect* within = nullptr);
 
   // The installed family a stored face name resolves to.
   QString familyFor(const std::u16string& face);

@@ -95,6 +95,29 @@ class CImageView::Canvas final : public QWidget {
   const layout::PageGeometry& geometry() const { return geometry_; }
   const QImage& image() const { return image_; }
 
+  void redrawLine(const COcrPage* page, const layout::LayoutSettings& settings, std::size_t line) {
+    if (!page || image_.isNull()) {
+      show(page, settings);
+      return;
+    }
+    layout::Rect area = layout::lineBounds(geometry_, line);
+    layout::PageGeometry next = layout::layoutPage(*page, settings);
+    if (next.width != geometry_.width || next.height != geometry_.height) {
+      show(page, settings);
+      return;
+    }
+    geometry_ = std::move(next);
+    area = layout::unite(area, layout::lineBounds(geometry_, line));
+    const QRect r(static_cast<int>(area.x), static_cast<int>(area.y), static_cast<int>(area.width),
+                  static_cast<int>(area.height));
+    QPainter p(&image_);
+    p.setClipRect(r);
+    p.fillRect(r, Qt::white);
+    painter_.paint(p, geometry_, &area);
+    p.end();
+    update(r);
+  }
+
  protected:
   void paintEvent(QPaintEvent* event) override {
     QPainter p(this);
@@ -130,6 +153,10 @@ void CImageView::showPage(const COcrPage* page, const layout::LayoutSettings& se
   canvas_->show(page, settings);
   emit status(canvas_->geometry().limited ? QStringLiteral("ページが大きいため、表示されている部分だけを描いています。")
                                           : QString());
+}
+
+void CImageView::redrawLine(const COcrPage* page, const layout::LayoutSettings& settings, std::size_t line) {
+  canvas_->redrawLine(page, settings, line);
 }
 
 const layout::PageGeometry& CImageView::geometry() const {

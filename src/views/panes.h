@@ -61,6 +61,9 @@ class CImageView final : public QScrollArea {
   ~CImageView() override;
   // Lays out and paints `page` (nullptr: nothing) with the view's settings.
   void showPage(const COcrPage* page, const layout::LayoutSettings& settings);
+  // After an edit of one line (index in the geometry's lines, as before the
+  // edit): only what that line covered and covers now is painted again.
+  void redrawLine(const COcrPage* page, const layout::LayoutSettings& settings, std::size_t line);
   const layout::PageGeometry& geometry() const;
   // The canvas' off-screen image (null when painted in parts or empty).
   const QImage& image() const;
