@@ -89,11 +89,8 @@ int runLayout(Context& ctx, const Args& args) {
       j.value(codeText(c.ch->code));
       j.key("shown");
       j.value(std::u16string_view(c.shown));
-      j.key("at");
-      j.beginArray();
-      j.value(c.x);
-      j.value(c.y);
-      j.endArray();
+      j.key("rect");
+      rect(j, layout::charCell(g, l, c));
       j.key("colour");
       j.value(colourText(c.colour));
       if (c.reject) {

@@ -474,6 +474,12 @@ Rect opBounds(const DrawOp& op) {
   return {op.rect.x - 2 * h, op.rect.y - 2 * h, 4 * h + static_cast<long long>(op.text.size()) * h, 4 * h};
 }
 
+Rect charCell(const PageGeometry& g, const LineGeometry& l, const CharGeometry& c) {
+  const long long step = std::max<long long>(1, trunc(l.pitch * g.scale));
+  const long long thick = std::max(1, l.font.height);
+  return l.vertical ? Rect{c.x - thick, c.y, thick, step} : Rect{c.x, c.y, step, thick};
+}
+
 Rect lineBounds(const PageGeometry& g, std::size_t index) {
   Rect r;
   if (index >= g.lines.size()) return r;
@@ -493,14 +499,10 @@ Hit hitTest(const PageGeometry& g, long long x, long long y) {
   long long bestDistance = -1;
   for (std::size_t li = 0; li < g.lines.size(); ++li) {
     const LineGeometry& l = g.lines[li];
-    const long long step = std::max<long long>(1, trunc(l.pitch * g.scale));
-    const long long thick = std::max(1, l.font.height);
     for (std::size_t ci = 0; ci < l.chars.size(); ++ci) {
-      const CharGeometry& c = l.chars[ci];
-      // The character's cell: down from its origin in a column left of the running
-      // edge (vertical), or right from its origin in a row (horizontal).
-      const long long left = l.vertical ? c.x - thick : c.x, right = l.vertical ? c.x : c.x + step;
-      const long long top = c.y, bottom = c.y + (l.vertical ? step : thick);
+      const Rect cell = charCell(g, l, l.chars[ci]);
+      const long long left = cell.x, right = cell.x + cell.width;
+      const long long top = cell.y, bottom = cell.y + cell.height;
       const long long dx = x < left ? left - x : (x > right ? x - right : 0);
       const long long dy = y < top ? top - y : (y > bottom ? y - bottom : 0);
       const long long d = dx * dx + dy * dy;

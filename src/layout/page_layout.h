@@ -111,6 +111,10 @@ Hit hitTest(const PageGeometry& g, long long x, long long y);
 
 // What an operation may touch (generous for text, whose ink the layout does not know).
 Rect opBounds(const DrawOp& op);
+// A character's cell as drawn: down from its origin in a column left of the
+// running edge (vertical), right from its origin in a row (horizontal); one
+// pitch long (at least a pixel) and one font height thick.
+Rect charCell(const PageGeometry& g, const LineGeometry& l, const CharGeometry& c);
 // What a line covers on the page: its character cells, its frame and base mark.
 Rect lineBounds(const PageGeometry& g, std::size_t line);
 Rect unite(const Rect& a, const Rect& b);

@@ -556,6 +556,7 @@ TEST_F(LexovaTool, LayoutAndRenderShowTheSamplePageAsTheViewDrawsIt) {
   EXPECT_NE(layout.out.find("\"shown\": \"〓\""), std::string::npos);
   EXPECT_NE(layout.out.find("\"baseMark\": ["), std::string::npos);
   EXPECT_EQ(layout.out.find("\"baseMark\": null"), std::string::npos);
+  EXPECT_NE(layout.out.find("\"rect\": ["), std::string::npos);
 
   const std::string png = (dir_ / "page.png").string();
   const Outcome render = run("render " + sample + " --page 1 --scale 50 --colour-mode 2 --out " + png);
