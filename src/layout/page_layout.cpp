@@ -65,11 +65,12 @@ class Builder {
       const bool vertical = b.direction == kVertical;
       if (b.type == kBlockText) {
         if (parallel_) fill(scaled(b.x, b.y, b.width, b.height, scale_), s_.values.textBackground);
-        lines(b, b.lines, vertical ? b.x + b.width : b.y, linePitch(b.lines, vertical ? b.width : b.height, vertical));
+        lines(b, b.lines, vertical ? static_cast<long long>(b.x) + b.width : b.y,
+              linePitch(b.lines, vertical ? b.width : b.height, vertical));
       } else if (b.type == kBlockTable) {
         if (parallel_) fill(scaled(b.x, b.y, b.width, b.height, scale_), s_.values.textBackground);
         for (const COcrCell& c : b.cells) {
-          lines(b, c.lines, vertical ? c.x + c.width : c.y + 4,
+          lines(b, c.lines, vertical ? static_cast<long long>(c.x) + c.width : static_cast<long long>(c.y) + 4,
                 linePitch(c.lines, vertical ? c.width : c.height, vertical));
         }
         for (const COcrCell& c : b.cells) borders(c);
@@ -496,16 +497,16 @@ Rect lineBounds(const PageGeometry& g, std::size_t index) {
 
 Hit hitTest(const PageGeometry& g, long long x, long long y) {
   Hit best;
-  long long bestDistance = -1;
+  double bestDistance = -1;  // squared; a double, since coordinates from a file may be huge
   for (std::size_t li = 0; li < g.lines.size(); ++li) {
     const LineGeometry& l = g.lines[li];
     for (std::size_t ci = 0; ci < l.chars.size(); ++ci) {
       const Rect cell = charCell(g, l, l.chars[ci]);
       const long long left = cell.x, right = cell.x + cell.width;
       const long long top = cell.y, bottom = cell.y + cell.height;
-      const long long dx = x < left ? left - x : (x > right ? x - right : 0);
-      const long long dy = y < top ? top - y : (y > bottom ? y - bottom : 0);
-      const long long d = dx * dx + dy * dy;
+      const double dx = static_cast<double>(x < left ? left - x : (x > right ? x - right : 0));
+      const double dy = static_cast<double>(y < top ? top - y : (y > bottom ? y - bottom : 0));
+      const double d = dx * dx + dy * dy;
       if (bestDistance < 0 || d < bestDistance) {
         bestDistance = d;
         best = {static_cast<int>(li), static_cast<int>(ci)};

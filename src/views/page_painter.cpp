@@ -65,7 +65,7 @@ PagePainter::Sized& PagePainter::sized(const layout::DrawOp& op, Face& fc) {
   s.font = QFont(fc.family.isEmpty() ? fallback_ : fc.family);
   s.font.setPixelSize(h);
   s.font.setWeight(op.weight >= 700 ? QFont::Bold : QFont::Normal);
-  if (op.fontWidth > 0) s.font.setStretch(std::clamp(op.fontWidth * 200 / h, 1, 4000));
+  if (op.fontWidth > 0) s.font.setStretch(static_cast<int>(std::clamp(op.fontWidth * 200LL / h, 1LL, 4000LL)));
   s.metrics = QFontMetricsF(s.font);
   return sized_.emplace(key, std::move(s)).first->second;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "layout/metrics.h"
 #include "layout/page_layout.h"
@@ -236,6 +237,16 @@ TEST(PageLayout, OddFilesStillLayOut) {
   PageGeometry g = layoutPage(v.page, s);
   EXPECT_TRUE(g.limited);
   EXPECT_LE(g.width * g.height, kMaxCanvasPixels);
+  // Coordinates at the ends of the int range: positions are computed in 64 bits.
+  VerticalPage edge;
+  COcrBlock& far = edge.page.blocks.front();
+  far.x = INT32_MAX;
+  far.width = 300;
+  edge.ruby->RCS = INT32_MIN;
+  edge.ruby->RCE = INT32_MAX;
+  const PageGeometry e = layoutPage(edge.page, s);
+  EXPECT_EQ(geometryOf(e, edge.base).originX, static_cast<long long>(INT32_MAX) + 300);
+  EXPECT_GE(hitTest(e, 0, 0).line, 0);
   // Zero-size boxes and Fast 0: a space and a boxless character are drawn with the font.
   for (COcrChar& c : v.base->chars) c.width = 0;
   v.base->chars.front().width = 40;
