@@ -145,7 +145,7 @@ void CMainFrame::buildCommands() {
     a->setShortcutContext(Qt::WindowShortcut);
     a->setStatusTip(qs(info.statusText));
     if (!info.toolbarText.empty()) a->setIconText(qs(info.toolbarText));
-    a->setCheckable(shell::commandState(info.id, {}).checkable || info.id == shell::kBlockNumbers);
+    a->setCheckable(shell::commandState(info.id, {}).checkable);
     const int id = info.id;
     connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
     actions_[id] = a;

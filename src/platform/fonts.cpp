@@ -5,6 +5,23 @@
 #include "text/utf.h"
 
 namespace lexova::platform {
+namespace {
+
+// A pattern asking for the language (and the family, when given), with
+// fontconfig's configured and default substitutions applied. FcPatternDestroy frees it.
+FcPattern* matchPattern(const char* lang, const std::string& family = {}) {
+  FcPattern* pattern = FcPatternCreate();
+  if (!family.empty()) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcLangSet* langs = FcLangSetCreate();
+  FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>(lang));
+  FcPatternAddLangSet(pattern, FC_LANG, langs);  // the pattern keeps a copy
+  FcLangSetDestroy(langs);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  return pattern;
+}
+
+}  // namespace
 
 std::u16string firstInstalledFont(settings::Charset cs) {
   const char* lang = "en";
@@ -25,12 +42,7 @@ std::u16string firstInstalledFont(settings::Charset cs) {
   std::u16string found;
   if (FcInit()) {
     // fontconfig's own ranking for the language; the first family that covers it.
-    FcPattern* pattern = FcPatternCreate();
-    FcLangSet* langs = FcLangSetCreate();
-    FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>(lang));
-    FcPatternAddLangSet(pattern, FC_LANG, langs);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
+    FcPattern* pattern = matchPattern(lang);
     FcResult result;
     if (FcFontSet* set = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result)) {
       for (int i = 0; i < set->nfont && found.empty(); ++i) {
@@ -44,7 +56,6 @@ std::u16string firstInstalledFont(settings::Charset cs) {
       }
       FcFontSetDestroy(set);
     }
-    FcLangSetDestroy(langs);
     FcPatternDestroy(pattern);
   }
   return found.empty() ? std::u16string(fallback) : found;
@@ -53,12 +64,7 @@ std::u16string firstInstalledFont(settings::Charset cs) {
 std::string fontFileFor(const char* lang, const std::u32string& characters) {
   std::string best;
   if (!FcInit()) return best;
-  FcPattern* pattern = FcPatternCreate();
-  FcLangSet* langs = FcLangSetCreate();
-  FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>(lang));
-  FcPatternAddLangSet(pattern, FC_LANG, langs);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
+  FcPattern* pattern = matchPattern(lang);
   FcResult result;
   if (FcFontSet* set = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result)) {
     long bestCovered = -1;
@@ -85,7 +91,6 @@ std::string fontFileFor(const char* lang, const std::u32string& characters) {
     }
     FcFontSetDestroy(set);
   }
-  FcLangSetDestroy(langs);
   FcPatternDestroy(pattern);
   return best;
 }
@@ -94,14 +99,7 @@ std::string fontFileForFace(std::u16string_view face, const char* lang) {
   std::string file;
   if (!FcInit()) return file;
   if (!face.empty() && face.front() == u'@') face.remove_prefix(1);
-  FcPattern* pattern = FcPatternCreate();
-  const std::string family = text::toUtf8(face);
-  if (!family.empty()) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcLangSet* langs = FcLangSetCreate();
-  FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>(lang));
-  FcPatternAddLangSet(pattern, FC_LANG, langs);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
+  FcPattern* pattern = matchPattern(lang, text::toUtf8(face));
   FcResult result;
   if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
     FcChar8* path = nullptr;
@@ -110,7 +108,6 @@ std::string fontFileForFace(std::u16string_view face, const char* lang) {
     }
     FcPatternDestroy(match);
   }
-  FcLangSetDestroy(langs);
   FcPatternDestroy(pattern);
   return file;
 }
