@@ -2,7 +2,9 @@
 // nothing crashes or reads out of bounds, a declared size past the limits is
 // refused before it is allocated, a loaded picture is consistent (rows, padding,
 // header and pixels agree), and cutting, shrinking, turning and encoding it work.
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "imaging/pict_info.h"
@@ -18,8 +20,11 @@ namespace {
 // Fuzzing stays fast: pictures above this many pixels are only looked at.
 constexpr std::uint64_t kLoadAtMost = 4'000'000;
 
-void require(bool ok) {
-  if (!ok) std::abort();
+// A failed check names its line, so a finding says which rule broke.
+void require(bool ok, int line = __builtin_LINE()) {
+  if (ok) return;
+  std::fprintf(stderr, "image_fuzz.cpp:%d: check failed\n", line);
+  std::abort();
 }
 
 void checkPicture(const CPICT_INFO& p) {
@@ -56,8 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // files read back equal.
   if (p.BitCount == 1) {
     require(!encodeGroup4(p).empty());
-  } else {
+  } else if (p.Width <= kJpegMaxSide && p.Height <= kJpegMaxSide) {
     require(!encodeJpeg(p, 50).data.empty());
+  } else {
+    // Past JPEG's sides: refused as it is, taken once shrunk to fit.
+    require(encodeJpeg(p, 50).data.empty());
+    CPICT_INFO fitted = p;
+    require(fitForJpeg(fitted) && std::max(fitted.Width, fitted.Height) <= kJpegMaxSide);
+    require(!encodeJpeg(fitted, 50).data.empty());
   }
   const auto png = encodePng(p);
   CPICT_INFO back;

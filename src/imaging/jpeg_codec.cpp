@@ -147,6 +147,7 @@ Decoded jpegDecode(std::span<const std::uint8_t> bytes, CPICT_INFO& p, bool head
 Jpeg jpegEncode(const CPICT_INFO& p, int quality) {
   Jpeg out;
   if (p.Bits.empty() || (p.BitCount != 8 && p.BitCount != 24)) return out;
+  if (p.Width > kJpegMaxSide || p.Height > kJpegMaxSide) return out;
   // A colour table is expanded to the colours it names (gray when they all are).
   std::vector<std::uint8_t> expanded;
   int components = p.BitCount == 24 ? 3 : 1;

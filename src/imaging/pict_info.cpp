@@ -180,6 +180,16 @@ int SaveImageFileProc(const CPICT_INFO& p) {
 Jpeg encodeJpeg(const CPICT_INFO& p, int quality) {
   return detail::jpegEncode(p, quality);
 }
+bool fitForJpeg(CPICT_INFO& p) {
+  const int side = std::max(p.Width, p.Height);
+  if (side <= kJpegMaxSide) return true;
+  // A little under the exact ratio, so that rounding never lands one pixel over.
+  const double ratio = (kJpegMaxSide - 1.0) / side;
+  CPICT_INFO small;
+  if (!MakeShrinkImageFromPict(p, small, ratio, 1) || std::max(small.Width, small.Height) > kJpegMaxSide) return false;
+  p = std::move(small);
+  return true;
+}
 std::vector<std::uint8_t> encodeGroup4(const CPICT_INFO& p) {
   return detail::tiffGroup4Strip(p);
 }

@@ -79,12 +79,17 @@ std::int16_t sniffFileType(std::span<const std::uint8_t> bytes);
 
 // Encoded pictures in memory. Empty on failure.
 // A baseline JPEG of an 8-bit (gray, or a colour table expanded) or 24-bit picture;
-// its components tell the colour space: 1 gray, 3 colour.
+// its components tell the colour space: 1 gray, 3 colour. JPEG holds at most
+// kJpegMaxSide pixels a side: a larger picture gives nothing (fitForJpeg first).
+inline constexpr int kJpegMaxSide = 65500;
 struct Jpeg {
   std::vector<std::uint8_t> data;
   int components = 0;
 };
 Jpeg encodeJpeg(const CPICT_INFO& p, int quality);
+// p shrunk in place (area averaging, proportions kept) until both sides fit in a
+// JPEG; nothing happens to a picture that fits. False when shrinking failed.
+bool fitForJpeg(CPICT_INFO& p);
 // The CCITT Group 4 data of a one-bit picture, one strip, 1 = black coded as black.
 std::vector<std::uint8_t> encodeGroup4(const CPICT_INFO& p);
 // A whole file of the picture: TIFF (Group 4 for one bit, else uncompressed), PNG.

@@ -125,6 +125,17 @@ TEST(PdfPictures, RegionsAreCutInsideTheImageAndFailuresLeaveNoHole) {
   EXPECT_EQ(bitData.images.at(0).kind, 1);
   EXPECT_EQ(bitData.images[0].pixelWidth, 160);
   EXPECT_EQ(PreparePictures(bitData, (dir / "none.png").string(), {{0, 0, 10, 10}}, {192, 30}), 0);
+
+  // A colour picture taller than JPEG allows is shrunk to fit, not left out.
+  CPICT_INFO tall = blankPage(4, 66000);
+  fill(tall, 0, 0, 4, 66000, 0xC02020);
+  CPDFdata tallData = pageData(4, 66000);
+  ASSERT_EQ(PreparePictures(tallData, save(tall, dir, "tall.png"), {{0, 0, 4, 66000}}, {600, 75}), 1);
+  ASSERT_EQ(tallData.images.size(), 1u);
+  EXPECT_LE(tallData.images[0].pixelHeight, imaging::kJpegMaxSide);
+  EXPECT_GT(tallData.images[0].pixelHeight, 65000);
+  EXPECT_DOUBLE_EQ(tallData.images[0].height, 66000 * 72.0 / kDpi);  // still covers its place
+  EXPECT_EQ(decodeJpeg(tallData.images[0]).Height, tallData.images[0].pixelHeight);
 }
 
 // A page of three blocks: a red heading, black text with a tiny mark, light

@@ -271,6 +271,7 @@ bool pictureOf(imaging::CPICT_INFO& image, const COcrBlock& block, int dpi, Imag
       imaging::CPICT_INFO gray;
       if (imaging::Convert24BitColorImageTo8BitGrayscaleImage(cut, gray)) cut = std::move(gray);
     }
+    if (!imaging::fitForJpeg(cut)) return false;
     area.data = imaging::encodeJpeg(cut, 75).data;
     area.kind = kPictureJpeg;
   }

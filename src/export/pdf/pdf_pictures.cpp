@@ -45,6 +45,10 @@ bool encodeRecord(const CPICT_INFO& pict, int jpegQuality, tagPDFIMAGE& r) {
   if (pict.BitCount == 1) {
     r.data = imaging::encodeGroup4(pict);
     r.kind = 1;
+  } else if (pict.Width > imaging::kJpegMaxSide || pict.Height > imaging::kJpegMaxSide) {
+    // Past what JPEG can hold: the picture shrunk to fit (the PDF scales it back).
+    CPICT_INFO fitted = pict;
+    return imaging::fitForJpeg(fitted) && encodeRecord(fitted, jpegQuality, r);
   } else {
     imaging::Jpeg j = imaging::encodeJpeg(pict, jpegQuality);
     r.data = std::move(j.data);
