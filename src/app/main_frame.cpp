@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -20,6 +21,7 @@
 #include "app/help_window.h"
 #include "app/lock_keys.h"
 #include "app/qt_host.h"
+#include "editing/cursor.h"
 #include "shell/session.h"
 #include "views/panes.h"
 
@@ -50,6 +52,11 @@ CMainFrame::CMainFrame(FrameServices services) : s_(std::move(services)) {
   inner_->setChildrenCollapsible(false);
   imageView_ = new views::CDrawView(inner_);
   textView_ = new views::CImageView(inner_);
+  target_ = std::make_unique<DocumentEditTarget>(s_.doc, s_.host, &s_.app.table);
+  model_ = std::make_unique<textview::TextViewModel>(*target_);
+  textView_->setModel(model_.get(), [this] { return layoutSettings(); });
+  textView_->onRegisterChoice = [this](bool on) { s_.app.values.settings.registerReplacements = on ? 1 : 0; };
+  connect(textView_, &views::CImageView::edited, this, &CMainFrame::textEdited);
   connect(textView_, &views::CImageView::status, this, [this](const QString& text) {
     if (text.isEmpty()) {
       statusBar()->clearMessage();
@@ -110,11 +117,8 @@ QString CMainFrame::pagePaneText() const {
 
 // ---- commands ------------------------------------------------------------------------------
 
-namespace {
-
-// Commands whose dialog or view a later step of the editor brings: shown, but
-// not enabled until something carries them out.
-bool frameCarriesOut(int id, const void*) {
+bool CMainFrame::carriesOut(int id, const void* owner) {
+  const auto* frame = static_cast<const CMainFrame*>(owner);
   switch (id) {
     case shell::kCopy:
     case shell::kPaste:
@@ -122,15 +126,17 @@ bool frameCarriesOut(int id, const void*) {
     case shell::kReplace:
     case shell::kNextReject:
     case shell::kPrevReject:
-    case shell::kRubyEdit:
+    case shell::kRubyEdit: {
+      const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
+      return frame->model_->visible() && frame->model_->enabled(id, clip != nullptr && clip->hasText());
+    }
     case shell::kSettings:
+      // The settings dialog comes with its own step.
       return false;
     default:
       return true;
   }
 }
-
-}  // namespace
 
 void CMainFrame::buildCommands() {
   for (const shell::CommandInfo& info : shell::commandTable()) {
@@ -229,7 +235,8 @@ shell::CommandState CMainFrame::commandState(int id) const {
   c.displayScale = v.displayScale;
   c.showBlockNumbers = v.showBlockNumbers != 0;
   c.recentFiles = static_cast<int>(s_.app.values.recentFiles.size());
-  c.available = frameCarriesOut;
+  c.available = &CMainFrame::carriesOut;
+  c.owner = this;
   return shell::commandState(id, c);
 }
 
@@ -279,15 +286,25 @@ void CMainFrame::runCommand(int id) {
       break;
     case shell::kUndo: {
       ViewPosition position;
-      s_.doc.undo(position);
+      if (s_.doc.undo(position)) model_->restore(position);
       break;
     }
     case shell::kBlockEdit:
-      editMode_ = 1;
-      break;
     case shell::kCharEdit:
-      editMode_ = 3;
+      editMode_ = id == shell::kBlockEdit ? 1 : 3;
+      editing::SetEditMode(model_->state(), *target_,
+                           id == shell::kBlockEdit ? editing::EditMode::Block : editing::EditMode::Character);
       break;
+    case shell::kCopy:
+    case shell::kPaste:
+    case shell::kFind:
+    case shell::kReplace:
+    case shell::kNextReject:
+    case shell::kPrevReject:
+    case shell::kRubyEdit:
+      textView_->runCommand(id);
+      updateCommands();
+      return;
     case shell::kHorizontalText:
     case shell::kVerticalText:
     case shell::kTextOnly:
@@ -475,11 +492,31 @@ layout::LayoutSettings CMainFrame::layoutSettings() const {
   ls.imageMode = imageMode_;
   ls.editMode = editMode_;
   ls.screenDpi = static_cast<int>(std::lround(logicalDpiY()));
+  ls.cursorLine = model_->emphasisedLine();
+  ls.selectionShown = !model_->state().selection.empty();
   return ls;
 }
 
 void CMainFrame::showTextPage() {
+  const settings::SettingsValues& v = s_.app.values.settings;
+  target_->settings.rejectLevel = v.rejectLevel;
+  target_->settings.registerReplacements = v.registerReplacements != 0;
+  model_->setTextLayout(textLayout_);
+  // Opened, reloaded, reconstructed or another page: the cursor starts again.
+  if (!model_->current()) model_->pageOpened();
   textView_->showPage(s_.doc.page(s_.doc.currentPage), layoutSettings());
+}
+
+void CMainFrame::textEdited(bool pageChanged) {
+  setWindowTitle(qs(shell::windowCaption(s_.doc)));
+  pagePane_->setText(qs(shell::pagePaneText(s_.doc)));
+  if (pageChanged) {
+    pageList_->showDocument(s_.doc);
+    imageView_->showDocument(s_.doc);
+  } else {
+    pageList_->markPage(s_.doc, s_.doc.currentPage);
+  }
+  updateCommands();
 }
 
 void CMainFrame::updateLockPanes() {

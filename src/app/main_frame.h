@@ -10,14 +10,17 @@
 #include <QUrl>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "app/dialogs.h"
 #include "app/settings/app_settings.h"
 #include "document/lifecycle/document.h"
+#include "document/lifecycle/document_edit.h"
 #include "layout/page_layout.h"
 #include "shell/commands.h"
 #include "shell/frame_layout.h"
 #include "shell/session.h"
+#include "textview/text_view_model.h"
 
 class QLabel;
 class QMenu;
@@ -75,6 +78,8 @@ class CMainFrame final : public QMainWindow {
 
   // Shows the document as it is now: caption, panes, page pane, commands.
   void refresh();
+  // The text view's model (cursor, selection, dialogs' state).
+  textview::TextViewModel& textModel() { return *model_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -95,6 +100,9 @@ class CMainFrame final : public QMainWindow {
   void updateLockPanes();
   layout::LayoutSettings layoutSettings() const;
   void showTextPage();
+  // After the text view changed the document: marks, caption, page pane, commands.
+  void textEdited(bool pageChanged);
+  static bool carriesOut(int id, const void* owner);
 
   // layout
   void chooseLayout(int id);
@@ -131,6 +139,8 @@ class CMainFrame final : public QMainWindow {
   views::CDrawView* imageView_ = nullptr;
   views::CImageView* textView_ = nullptr;
   HelpWindow* help_ = nullptr;
+  std::unique_ptr<DocumentEditTarget> target_;
+  std::unique_ptr<textview::TextViewModel> model_;
 
   int editMode_ = 3;
   int textLayout_ = 2;

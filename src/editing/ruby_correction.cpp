@@ -127,28 +127,45 @@ void returnCaret(RubyDialog& d, EditState& s) {
 
 }  // namespace
 
+namespace {
+
+// The ruby line at the caret, or over the caret's base character, and the caret's
+// offset in it (-1 at its end); the list's end when there is none.
+LineList::iterator rubyAt(const EditCursor& c, int& offset) {
+  LineList& lines = c.lines();
+  offset = 0;
+  if (c.line->attr != kAttrNone) {
+    offset = c.atEnd() ? -1 : charIndex(c);
+    return c.line->RCS > 0 ? c.line : lines.end();
+  }
+  if (c.atEnd()) return lines.end();
+  const int p = charIndex(c) + 1;
+  for (auto it = lines.begin(); it != lines.end(); ++it) {
+    if (it->attr != kAttrNone && it->baseLine == &*c.line && it->RCS <= p && p <= it->RCE) {
+      offset = p - it->RCS;
+      return it;
+    }
+  }
+  return lines.end();
+}
+
+}  // namespace
+
+bool RubyAtCursor(const EditState& s) {
+  if (!s.cursor.set()) return false;
+  int offset = 0;
+  const auto ruby = rubyAt(s.cursor, offset);
+  return ruby != s.cursor.lines().end() && rangeWhole(*ruby);
+}
+
 RubyDialog OpenRubyCorrection(EditState& s, EditTarget& t) {
   RubyDialog d;
   COcrPage* page = t.page(t.currentPageIndex());
   if (!page || !s.cursor.set()) return d;
   const EditCursor c = s.cursor;
   LineList& lines = c.lines();
-  auto ruby = lines.end();
   int offset = 0;
-  if (c.line->attr != kAttrNone) {
-    if (c.line->RCS > 0) ruby = c.line;
-    offset = c.atEnd() ? -1 : charIndex(c);
-  } else if (!c.atEnd()) {
-    // The ruby over the caret's base character.
-    const int p = charIndex(c) + 1;
-    for (auto it = lines.begin(); it != lines.end(); ++it) {
-      if (it->attr != kAttrNone && it->baseLine == &*c.line && it->RCS <= p && p <= it->RCE) {
-        ruby = it;
-        offset = p - it->RCS;
-        break;
-      }
-    }
-  }
+  const auto ruby = rubyAt(c, offset);
   // A ruby without a whole base line and range (possible from a file) is not corrected.
   if (ruby == lines.end() || !rangeWhole(*ruby)) return d;
   d.open = true;

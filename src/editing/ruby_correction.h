@@ -29,6 +29,9 @@ struct RubyDialog {
   bool rangeButtonsEnabled = true;
 };
 
+// Whether the caret lies on a ruby line or on a base character covered by ruby
+// (a ruby whose base line and range are whole): the dialog can be opened.
+bool RubyAtCursor(const EditState& s);
 // Opens the dialog on the ruby line at the caret, or on the ruby over the caret's
 // base character. Nothing (closed) without one, or for a ruby whose base line or
 // range is not whole.

@@ -1,0 +1,580 @@
+// The text view (CImageView): painting the page from its off-screen image, and
+// the caret, the selection and the input method's text over it; keys, text, the
+// mouse, the context menus and the editing dialogs through the view's model.
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextCharFormat>
+#include <memory>
+
+#include "editing/cursor.h"
+#include "shell/commands.h"
+#include "views/edit_dialogs.h"
+#include "views/page_painter.h"
+#include "views/panes.h"
+
+namespace lexova::views {
+namespace {
+
+QRect qrect(const layout::Rect& r) {
+  return {static_cast<int>(r.x), static_cast<int>(r.y), static_cast<int>(r.width), static_cast<int>(r.height)};
+}
+
+textview::Key keyOf(int key) {
+  switch (key) {
+    case Qt::Key_Left:
+      return textview::Key::Left;
+    case Qt::Key_Right:
+      return textview::Key::Right;
+    case Qt::Key_Up:
+      return textview::Key::Up;
+    case Qt::Key_Down:
+      return textview::Key::Down;
+    case Qt::Key_Backspace:
+      return textview::Key::Backspace;
+    case Qt::Key_Delete:
+      return textview::Key::Delete;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return textview::Key::Enter;
+    case Qt::Key_Escape:
+      return textview::Key::Escape;
+    case Qt::Key_Tab:
+      return textview::Key::Tab;
+    default:
+      return textview::Key::Other;
+  }
+}
+
+textview::KeyPress keyPressOf(const QKeyEvent* e) {
+  textview::KeyPress k;
+  k.key = keyOf(e->key());
+  k.shift = (e->modifiers() & Qt::ShiftModifier) != 0;
+  k.ctrl = (e->modifiers() & Qt::ControlModifier) != 0;
+  k.alt = (e->modifiers() & Qt::AltModifier) != 0;
+  k.text = e->text().toStdU16String();
+  k.autoRepeat = e->isAutoRepeat();
+  return k;
+}
+
+}  // namespace
+
+class CImageView::Canvas final : public QWidget {
+ public:
+  Canvas(CImageView* view, QWidget* parent) : QWidget(parent), view_(view) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAutoFillBackground(false);
+    setMouseTracking(false);
+  }
+
+  void show(const COcrPage* page, const layout::LayoutSettings& settings) {
+    geometry_ = page ? layout::layoutPage(*page, settings) : layout::PageGeometry{};
+    // The widget has the whole page's size; a widget cannot be larger than this.
+    constexpr long long kWidgetMax = 16'000'000;
+    resize(static_cast<int>(std::min(kWidgetMax, std::max<long long>(1, geometry_.fullWidth))),
+           static_cast<int>(std::min(kWidgetMax, std::max<long long>(1, geometry_.fullHeight))));
+    if (page && !geometry_.limited) {
+      // The image is kept while its size stays: making a new one costs more than painting.
+      const qreal ratio = devicePixelRatioF();
+      const QSize size(static_cast<int>(geometry_.width * ratio), static_cast<int>(geometry_.height * ratio));
+      if (image_.size() != size || image_.devicePixelRatio() != ratio) {
+        image_ = QImage(size, QImage::Format_RGB32);
+      }
+      if (!image_.isNull()) {
+        image_.setDevicePixelRatio(ratio);
+        image_.fill(Qt::white);
+        QPainter p(&image_);
+        painter_.paint(p, geometry_);
+      }
+    } else {
+      image_ = QImage();
+    }
+    update();
+  }
+
+  const layout::PageGeometry& geometry() const { return geometry_; }
+  const QImage& image() const { return image_; }
+
+  void redrawLine(const COcrPage* page, const layout::LayoutSettings& settings, std::size_t line) {
+    if (!page || image_.isNull() || line >= geometry_.lines.size()) {
+      show(page, settings);
+      return;
+    }
+    layout::Rect area = layout::lineBounds(geometry_, line);
+    layout::PageGeometry next = layout::layoutPage(*page, settings);
+    if (next.width != geometry_.width || next.height != geometry_.height ||
+        next.lines.size() != geometry_.lines.size()) {
+      show(page, settings);
+      return;
+    }
+    geometry_ = std::move(next);
+    area = layout::unite(area, layout::lineBounds(geometry_, line));
+    const QRect r = qrect(area);
+    QPainter p(&image_);
+    p.setClipRect(r);
+    p.fillRect(r, Qt::white);
+    painter_.paint(p, geometry_, &area);
+    p.end();
+    update(r);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter p(this);
+    p.fillRect(event->rect(), Qt::white);
+    if (!image_.isNull()) {
+      const qreal ratio = image_.devicePixelRatio();
+      const QRect r = event->rect();
+      p.drawImage(r, image_, QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
+    } else if (geometry_.limited) {
+      // Too large for one image: the visible part is painted from the draw list.
+      p.save();
+      p.setClipRect(event->rect());
+      painter_.paint(p, geometry_);
+      p.restore();
+    }
+    view_->paintOverlay(p, event->rect());
+  }
+  void mousePressEvent(QMouseEvent* e) override { view_->mousePressed(e); }
+  void mouseMoveEvent(QMouseEvent* e) override { view_->mouseMoved(e); }
+  void mouseReleaseEvent(QMouseEvent* e) override { view_->mouseReleased(e); }
+  void contextMenuEvent(QContextMenuEvent* e) override { view_->contextMenuAt(e->pos(), e->globalPos()); }
+
+ private:
+  CImageView* view_;
+  layout::PageGeometry geometry_;
+  QImage image_;
+  PagePainter painter_;
+};
+
+CImageView::CImageView(QWidget* parent) : QScrollArea(parent), canvas_(new Canvas(this, this)) {
+  setWidget(canvas_);
+  setWidgetResizable(false);
+  setBackgroundRole(QPalette::Base);
+  setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_InputMethodEnabled);
+  canvas_->setFocusProxy(this);
+  // Outside the page: the view's background colour.
+  QPalette pal = viewport()->palette();
+  pal.setColor(QPalette::Window, QColor(192, 192, 127));
+  viewport()->setPalette(pal);
+  viewport()->setBackgroundRole(QPalette::Window);
+  viewport()->setAutoFillBackground(true);
+}
+
+CImageView::~CImageView() = default;
+
+void CImageView::setModel(textview::TextViewModel* model, std::function<layout::LayoutSettings()> settings) {
+  model_ = model;
+  settings_ = std::move(settings);
+  updateVisibility();
+}
+
+void CImageView::showPage(const COcrPage* page, const layout::LayoutSettings& settings) {
+  canvas_->show(page, settings);
+  if (model_) emphasised_ = model_->emphasisedLine();
+  emit status(canvas_->geometry().limited ? QStringLiteral("ページが大きいため、表示されている部分だけを描いています。")
+                                          : QString());
+}
+
+void CImageView::redrawLine(const COcrPage* page, const layout::LayoutSettings& settings, std::size_t line) {
+  canvas_->redrawLine(page, settings, line);
+}
+
+void CImageView::refreshPage() {
+  if (!model_ || !settings_) return;
+  editing::EditTarget& t = model_->target();
+  showPage(t.pageCount() > 0 ? t.page(t.currentPageIndex()) : nullptr, settings_());
+}
+
+const layout::PageGeometry& CImageView::geometry() const {
+  return canvas_->geometry();
+}
+const QImage& CImageView::image() const {
+  return canvas_->image();
+}
+QWidget* CImageView::canvas() const {
+  return canvas_;
+}
+QDialog* CImageView::findDialog() const {
+  return search_;
+}
+
+// ---- updates --------------------------------------------------------------------------------
+
+void CImageView::applyUpdate(const textview::Update& u) {
+  if (!model_) return;
+  editing::EditTarget& t = model_->target();
+  const COcrPage* page = t.pageCount() > 0 ? t.page(t.currentPageIndex()) : nullptr;
+  const layout::LayoutSettings settings = settings_();
+  const COcrLine* emphasis = model_->emphasisedLine();
+  if (u.pageChanged || u.damage == editing::Damage::Page) {
+    showPage(page, settings);
+  } else {
+    // The lines to paint again: the edited one, and the emphasis when it moved.
+    std::vector<const COcrLine*> lines;
+    if (u.damage == editing::Damage::Line && u.line) lines.push_back(u.line);
+    if (emphasis != emphasised_ && settings.colourMode == layout::kEditLineColours) {
+      lines.push_back(emphasised_);
+      lines.push_back(emphasis);
+    }
+    for (const COcrLine* line : lines) {
+      const auto& g = canvas_->geometry().lines;
+      for (std::size_t i = 0; i < g.size(); ++i) {
+        if (g[i].line == line && line != nullptr) {
+          canvas_->redrawLine(page, settings, i);
+          break;
+        }
+      }
+    }
+    emphasised_ = emphasis;
+  }
+  if (u.caret || u.damage != editing::Damage::None) {
+    canvas_->update();
+    scrollToCaret();
+  }
+  if (u.changed || u.pageChanged) emit edited(u.pageChanged);
+  if (u.caret && QGuiApplication::inputMethod()) QGuiApplication::inputMethod()->update(Qt::ImQueryAll);
+}
+
+void CImageView::scrollToCaret() {
+  const textview::Caret c = model_->caret(canvas_->geometry());
+  if (!c.shown) return;
+  const QRect r = qrect(c.cell).united(qrect(c.bar));
+  ensureVisible(r.center().x(), r.center().y(), r.width() / 2 + 20, r.height() / 2 + 20);
+}
+
+void CImageView::paintOverlay(QPainter& p, const QRect& area) {
+  if (!model_) return;
+  const layout::PageGeometry& g = canvas_->geometry();
+  // The selection, inverted.
+  p.save();
+  p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  for (const layout::Rect& r : model_->selectionCells(g)) {
+    const QRect q = qrect(r);
+    if (q.intersects(area)) p.fillRect(q, Qt::white);
+  }
+  p.restore();
+  if (model_->banding()) {
+    p.setPen(QPen(Qt::black, 1, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(qrect(model_->band()));
+  }
+  const textview::Caret c = model_->caret(g);
+  if (!c.shown || !hasFocus()) return;
+  if (!preedit_.isEmpty()) {
+    // The input method's text at the caret: on white, down the column in vertical
+    // text, with the underlines it asks for.
+    QFont font = p.font();
+    font.setPixelSize(std::max(8, c.fontHeight));
+    p.setFont(font);
+    const QFontMetrics fm(font);
+    const int step = std::max(fm.height(), c.fontHeight);
+    int caretAt = preedit_.size();
+    for (const QInputMethodEvent::Attribute& a : preeditAttributes_) {
+      if (a.type == QInputMethodEvent::Cursor) caretAt = a.start;
+    }
+    QList<QPair<int, int>> thick;  // the converted segment
+    for (const QInputMethodEvent::Attribute& a : preeditAttributes_) {
+      if (a.type != QInputMethodEvent::TextFormat) continue;
+      const QTextCharFormat f = qvariant_cast<QTextFormat>(a.value).toCharFormat();
+      if (f.background().style() != Qt::NoBrush || f.fontWeight() > QFont::Normal) thick.append({a.start, a.length});
+    }
+    const auto inThick = [&](int i) {
+      for (const auto& [s, n] : thick) {
+        if (i >= s && i < s + n) return true;
+      }
+      return false;
+    };
+    int x = static_cast<int>(c.cell.x), y = static_cast<int>(c.cell.y);
+    const int across = static_cast<int>(c.vertical ? std::max<long long>(c.cell.width, step) : std::max<long long>(c.cell.height, step));
+    for (int i = 0; i < preedit_.size(); ++i) {
+      const int len = preedit_.at(i).isHighSurrogate() && i + 1 < preedit_.size() ? 2 : 1;
+      const QString ch = preedit_.mid(i, len);
+      const int along = c.vertical ? step : std::max(fm.horizontalAdvance(ch), 1);
+      const QRect box = c.vertical ? QRect(x, y, across, along) : QRect(x, y, along, across);
+      p.fillRect(box, Qt::white);
+      p.setPen(Qt::black);
+      p.drawText(box, Qt::AlignCenter, ch);
+      const int w = inThick(i) ? 2 : 1;
+      if (c.vertical) {
+        p.fillRect(box.right() - w + 1, box.top() + 1, w, box.height() - 2, Qt::black);
+      } else {
+        p.fillRect(box.left() + 1, box.bottom() - w + 1, box.width() - 2, w, Qt::black);
+      }
+      if (i == caretAt) p.fillRect(c.vertical ? QRect(x, y, across, 2) : QRect(x, y, 2, across), Qt::black);
+      (c.vertical ? y : x) += along;
+      i += len - 1;
+    }
+    if (caretAt >= preedit_.size()) p.fillRect(c.vertical ? QRect(x, y, across, 2) : QRect(x, y, 2, across), Qt::black);
+    return;
+  }
+  p.fillRect(qrect(c.bar), Qt::black);
+}
+
+// ---- keys and the input method ----------------------------------------------------------------
+
+void CImageView::keyPressEvent(QKeyEvent* event) {
+  if (!model_) {
+    QScrollArea::keyPressEvent(event);
+    return;
+  }
+  const textview::KeyPress k = keyPressOf(event);
+  const textview::Update u = model_->keyPress(k);
+  applyUpdate(u);
+  // Keys the view does not use (page keys, Esc) keep their default handling.
+  if (k.key == textview::Key::Other && k.text.empty()) QScrollArea::keyPressEvent(event);
+  event->accept();
+}
+
+void CImageView::keyReleaseEvent(QKeyEvent* event) {
+  if (model_) applyUpdate(model_->keyRelease(keyPressOf(event)));
+  event->accept();
+}
+
+void CImageView::inputMethodEvent(QInputMethodEvent* event) {
+  if (!model_) return;
+  preedit_ = event->preeditString();
+  preeditAttributes_ = event->attributes();
+  if (!event->commitString().isEmpty()) {
+    applyUpdate(model_->typeText(event->commitString().toStdU16String()));
+  }
+  canvas_->update();
+  event->accept();
+}
+
+QVariant CImageView::inputMethodQuery(Qt::InputMethodQuery query) const {
+  if (!model_) return QScrollArea::inputMethodQuery(query);
+  const textview::Caret c = model_->caret(canvas_->geometry());
+  switch (query) {
+    case Qt::ImEnabled:
+      return model_->state().mode == editing::EditMode::Character && model_->state().cursor.set() && model_->visible();
+    case Qt::ImCursorRectangle: {
+      if (!c.shown) return QRect();
+      // The candidate window goes beside the caret's cell.
+      const QRect r = qrect(c.cell).united(qrect(c.bar));
+      return QRect(canvas_->mapTo(this, r.topLeft()), r.size());
+    }
+    case Qt::ImFont: {
+      QFont f = font();
+      if (settings_) {
+        const layout::LayoutSettings s = settings_();
+        if (!s.fonts.japanese.name.empty()) f.setFamily(QString::fromStdU16String(s.fonts.japanese.name));
+      }
+      if (c.fontHeight > 0) f.setPixelSize(c.fontHeight);
+      return f;
+    }
+    case Qt::ImSurroundingText:
+    case Qt::ImCursorPosition:
+    case Qt::ImAnchorPosition: {
+      // The cursor line's text, for reconversion.
+      const editing::EditState& s = model_->state();
+      if (!s.cursor.set()) return query == Qt::ImSurroundingText ? QVariant(QString()) : QVariant(0);
+      QString text;
+      int at = 0, index = 0;
+      for (auto it = s.cursor.line->chars.begin(); it != s.cursor.line->chars.end(); ++it, ++index) {
+        if (it == s.cursor.ch) at = text.size();
+        if (it->code[0] != 13) text += QString::fromStdU16String(std::u16string(codeText(it->code)));
+      }
+      if (s.cursor.atEnd()) at = text.size();
+      if (query == Qt::ImSurroundingText) return text;
+      return at;
+    }
+    case Qt::ImHints:
+      return static_cast<int>(Qt::ImhMultiLine);
+    default:
+      return QScrollArea::inputMethodQuery(query);
+  }
+}
+
+bool CImageView::focusNextPrevChild(bool next) {
+  return QScrollArea::focusNextPrevChild(next);
+}
+
+// ---- size ----------------------------------------------------------------------------------------
+
+void CImageView::updateVisibility() {
+  if (model_) model_->setVisible(isVisible() && width() > 0 && height() > 0);
+}
+void CImageView::resizeEvent(QResizeEvent* event) {
+  QScrollArea::resizeEvent(event);
+  updateVisibility();
+}
+void CImageView::showEvent(QShowEvent* event) {
+  QScrollArea::showEvent(event);
+  updateVisibility();
+}
+void CImageView::hideEvent(QHideEvent* event) {
+  QScrollArea::hideEvent(event);
+  updateVisibility();
+}
+
+// ---- the mouse ---------------------------------------------------------------------------------
+
+void CImageView::mousePressed(QMouseEvent* event) {
+  if (!model_) return;
+  setFocus(Qt::MouseFocusReason);
+  const QPoint p = event->position().toPoint();
+  const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+  if (event->button() == Qt::LeftButton) {
+    applyUpdate(model_->leftPress(canvas_->geometry(), p.x(), p.y(), shift));
+  } else if (event->button() == Qt::RightButton) {
+    applyUpdate(model_->rightPress(canvas_->geometry(), p.x(), p.y()));
+  }
+}
+
+void CImageView::mouseMoved(QMouseEvent* event) {
+  if (!model_ || !(event->buttons() & Qt::LeftButton)) return;
+  const QPoint p = event->position().toPoint();
+  applyUpdate(model_->leftDrag(canvas_->geometry(), p.x(), p.y()));
+}
+
+void CImageView::mouseReleased(QMouseEvent* event) {
+  if (!model_ || event->button() != Qt::LeftButton) return;
+  const QPoint p = event->position().toPoint();
+  applyUpdate(model_->leftRelease(canvas_->geometry(), p.x(), p.y(), (event->modifiers() & Qt::ShiftModifier) != 0));
+}
+
+void CImageView::wheelEvent(QWheelEvent* event) {
+  QScrollBar* bar = verticalScrollBar();
+  if (!bar || bar->maximum() <= bar->minimum()) {
+    event->ignore();
+    return;
+  }
+  // A line step is a hundredth of what the bar scrolls.
+  const int line = std::max(1, (bar->maximum() - bar->minimum() + bar->pageStep()) / 100);
+  const int steps = wheel_.add(event->angleDelta().y());
+  if (steps != 0) bar->setValue(bar->value() + steps * line);
+  event->accept();
+}
+
+void CImageView::contextMenuAt(const QPoint& canvasPoint, const QPoint& globalPoint) {
+  if (!model_) return;
+  const textview::Menu entries = model_->contextMenu(canvas_->geometry(), canvasPoint.x(), canvasPoint.y());
+  if (entries.empty()) return;
+  QMenu menu(this);
+  menu.setSeparatorsCollapsible(false);
+  std::vector<textview::MenuEntry> chosen;  // what each action stands for
+  const std::function<void(QMenu*, const textview::Menu&)> fill = [&](QMenu* m, const textview::Menu& list) {
+    for (const textview::MenuEntry& e : list) {
+      if (e.action == textview::MenuEntry::Separator) {
+        m->addSeparator();
+      } else if (e.action == textview::MenuEntry::Submenu) {
+        fill(m->addMenu(QString::fromStdU16String(e.text)), e.children);
+      } else {
+        QAction* a = m->addAction(QString::fromStdU16String(e.text));
+        a->setEnabled(e.enabled);
+        a->setCheckable(e.checked);
+        a->setChecked(e.checked);
+        a->setData(static_cast<int>(chosen.size()));
+        chosen.push_back(e);
+      }
+    }
+  };
+  fill(&menu, entries);
+  QAction* picked = menu.exec(globalPoint);
+  if (!picked) return;
+  const textview::MenuEntry& e = chosen.at(static_cast<std::size_t>(picked->data().toInt()));
+  if (e.action == textview::MenuEntry::ReplaceChar) {
+    openReplaceCharDialog();
+  } else if (e.action == textview::MenuEntry::RubyEdit) {
+    openRubyDialog();
+  } else {
+    applyUpdate(model_->choose(e));
+  }
+}
+
+// ---- commands and dialogs -------------------------------------------------------------------------
+
+void CImageView::runCommand(int id) {
+  if (!model_ || !model_->visible()) return;
+  switch (id) {
+    case shell::kFind:
+    case shell::kReplace:
+      openSearchDialog(id == shell::kReplace);
+      return;
+    case shell::kRubyEdit:
+      openRubyDialog();
+      return;
+    case shell::kPaste:
+      // With a search dialog focused, the clipboard's text goes into its field.
+      if (search_ && search_->isActiveWindow()) {
+        const QString text = QGuiApplication::clipboard()->text();
+        if (text.size() <= 79) search_->searchField()->setText(text);
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  applyUpdate(model_->command(id));
+}
+
+void CImageView::openSearchDialog(bool replace) {
+  if (search_) {
+    // One dialog at a time: the open one comes forward.
+    search_->raise();
+    search_->activateWindow();
+    return;
+  }
+  editing::SearchState& st = model_->search();
+  const bool opened = replace ? editing::OpenReplaceDialog(st, model_->state(), model_->target())
+                              : editing::OpenFindDialog(st, model_->state(), model_->target());
+  if (!opened) return;
+  search_ = new SearchDialog(
+      this, st, replace,
+      [this](SearchDialog::Act a) {
+        using Act = SearchDialog::Act;
+        applyUpdate(a == Act::FindNext  ? model_->findNext()
+                    : a == Act::Replace ? model_->replaceOne()
+                                        : model_->replaceAll());
+      },
+      [this] {
+        search_ = nullptr;
+        editing::CloseSearchDialog(model_->search(), model_->state());
+        textview::Update u;
+        u.caret = true;
+        applyUpdate(u);
+      });
+  search_->show();
+}
+
+void CImageView::openReplaceCharDialog() {
+  editing::EditState& s = model_->state();
+  if (!s.cursor.set() || s.cursor.atEnd()) return;
+  const bool registerPair = model_->target().editSettings().registerReplacements;
+  CharReplaceDialog dialog(this, QString::fromStdU16String(std::u16string(codeText(s.cursor.ch->code))),
+                           registerPair);
+  // Its top-left corner at the centre of the text view.
+  dialog.move(mapToGlobal(rect().center()));
+  if (dialog.exec() != QDialog::Accepted) return;
+  if (onRegisterChoice) onRegisterChoice(dialog.registerPair());
+  applyUpdate(model_->replaceChar(dialog.entered().toStdU16String(), dialog.registerPair()));
+}
+
+void CImageView::openRubyDialog() {
+  editing::RubyDialog& d = model_->ruby();
+  d = editing::OpenRubyCorrection(model_->state(), model_->target());
+  if (!d.open) return;
+  RubyCorrectionDialog dialog(this, d, model_->target());
+  if (dialog.exec() == QDialog::Accepted) {
+    applyUpdate(model_->rubyOk());
+  } else {
+    model_->rubyCancel();
+    textview::Update u;
+    u.damage = editing::Damage::Page;
+    u.caret = true;
+    applyUpdate(u);
+  }
+}
+
+}  // namespace lexova::views
