@@ -53,7 +53,7 @@ CMainFrame::CMainFrame(FrameServices services) : s_(std::move(services)) {
   imageView_ = new views::CDrawView(inner_);
   textView_ = new views::CImageView(inner_);
   target_ = std::make_unique<DocumentEditTarget>(s_.doc, s_.host, &s_.app.table);
-  model_ = std::make_unique<textview::TextViewModel>(*target_);
+  model_ = std::make_unique<textview::TextViewModel>(*target_, viewState_);
   textView_->setModel(model_.get(), [this] { return layoutSettings(); });
   textView_->onRegisterChoice = [this](bool on) { s_.app.values.settings.registerReplacements = on ? 1 : 0; };
   connect(textView_, &views::CImageView::edited, this, &CMainFrame::textEdited);

@@ -140,6 +140,7 @@ class CMainFrame final : public QMainWindow {
   views::CImageView* textView_ = nullptr;
   HelpWindow* help_ = nullptr;
   std::unique_ptr<DocumentEditTarget> target_;
+  textview::ViewState viewState_;
   std::unique_ptr<textview::TextViewModel> model_;
 
   int editMode_ = 3;

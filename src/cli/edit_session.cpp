@@ -1,5 +1,7 @@
 #include "cli/edit_session.h"
 
+#include <functional>
+
 #include <charconv>
 
 #include "cli/json.h"
@@ -177,6 +179,7 @@ struct EditSession::Step {
   int dumpPage = -2;            // dump: -1 the whole paper, else a page; -2 none
   bool frames = false;          // frames: the frame list
   std::optional<int> replaced;  // replace-all: how many
+  std::optional<textview::Menu> menu;  // menu: the context menu shown
 };
 
 EditSession::EditSession(DocumentOptions options, std::FILE* out, bool json)
@@ -186,7 +189,7 @@ EditSession::EditSession(DocumentOptions options, std::FILE* out, bool json)
 
 bool EditSession::openDocument(const std::u16string& path) {
   if (!doc_.open(path, false)) return false;
-  editing::openPage(edit, target_);
+  view_.pageOpened();
   return true;
 }
 
@@ -318,6 +321,26 @@ bool EditSession::runLine(int lineNumber, std::string_view line, std::string* er
     }
     j.endArray();
     j.key("currentFrame"), j.value(edit.currentFrame);
+  }
+  if (step.menu) {
+    j.key("menu");
+    j.beginArray();
+    const std::function<void(const textview::Menu&)> entries = [&](const textview::Menu& m) {
+      for (const textview::MenuEntry& e : m) {
+        if (e.action == textview::MenuEntry::Separator) {
+          j.value(std::string_view("-"));
+        } else if (e.action == textview::MenuEntry::Submenu) {
+          j.beginArray();
+          j.value(std::u16string_view(e.text));
+          entries(e.children);
+          j.endArray();
+        } else {
+          j.value(std::u16string_view(e.enabled ? e.text : u"(" + e.text + u")"));
+        }
+      }
+    };
+    entries(*step.menu);
+    j.endArray();
   }
   if (ruby.open) {
     const COcrLine& r = *ruby.ruby.line;
@@ -691,6 +714,136 @@ bool EditSession::run(Step& step, const std::vector<std::u16string>& args, std::
     if (args.size() != 1 || args[0] != u"close") return fail("takes close");
     step.ok = search.dialog != editing::SearchDialogKind::None;
     editing::CloseSearchDialog(search, edit);
+  } else if (op == "view") {
+    // The text view's display (0 horizontal, 1 vertical, 2 layout) and scale in percent.
+    const int display = args.empty() ? -1 : integer(args[0]).value_or(-1);
+    const int scale = args.size() == 2 ? integer(args[1]).value_or(-1) : 50;
+    if (display < 0 || display > 2 || scale < 10 || scale > 100 || args.size() > 2) {
+      return fail("takes DISPLAY (0..2) [SCALE (10..100)]");
+    }
+    viewLayout_.display = display;
+    viewLayout_.scale = scale / 100.0;
+    view_.setTextLayout(display);
+  } else if (op == "key" || op == "keytext") {
+    // A key as the view takes it: pressed (N times, the repeats as the window
+    // system gives them) and let go.
+    textview::KeyPress k;
+    std::size_t at = 1;
+    if (args.empty()) return fail("takes NAME|TEXT [--shift] [--ctrl] [N]");
+    if (op == "keytext") {
+      k.text = args[0];
+    } else {
+      static const std::pair<std::u16string_view, textview::Key> names[] = {
+          {u"left", textview::Key::Left},  {u"right", textview::Key::Right},      {u"up", textview::Key::Up},
+          {u"down", textview::Key::Down},  {u"bs", textview::Key::Backspace},     {u"del", textview::Key::Delete},
+          {u"enter", textview::Key::Enter}, {u"esc", textview::Key::Escape},      {u"tab", textview::Key::Tab}};
+      bool known = false;
+      for (const auto& [name, key] : names) {
+        if (args[0] == name) {
+          k.key = key;
+          known = true;
+        }
+      }
+      if (!known) return fail("keys: left right up down bs del enter esc tab");
+      // What the window system gives these keys as text.
+      if (k.key == textview::Key::Enter) k.text = u"\r";
+      if (k.key == textview::Key::Escape) k.text = u"\x1b";
+      if (k.key == textview::Key::Delete) k.text = u"\x7f";
+      if (k.key == textview::Key::Tab) k.text = u"\t";
+      if (k.key == textview::Key::Backspace) k.text = u"\b";
+    }
+    while (at < args.size() && args[at].starts_with(u"--")) {
+      if (args[at] == u"--shift") {
+        k.shift = true;
+      } else if (args[at] == u"--ctrl") {
+        k.ctrl = true;
+      } else {
+        return fail("takes NAME|TEXT [--shift] [--ctrl] [N]");
+      }
+      ++at;
+    }
+    const auto n = count(at);
+    if (!n || args.size() > at + 1) return fail("takes NAME|TEXT [--shift] [--ctrl] [N]");
+    const int pageBefore = doc_.currentPage;
+    step.ok = false;
+    for (int i = 0; i < *n; ++i) {
+      k.autoRepeat = i > 0;
+      if (i > 0) view_.keyRelease(k);  // X11 repeats come with releases
+      const textview::Update u = view_.keyPress(k);
+      step.ok = step.ok || u.changed || u.caret;
+      step.damage = editing::worse(step.damage, u.damage);
+    }
+    k.autoRepeat = false;
+    const textview::Update u = view_.keyRelease(k);
+    step.damage = editing::worse(step.damage, u.damage);
+    if (doc_.currentPage != pageBefore) step.damage = editing::Damage::Page;
+  } else if (op == "click" || op == "menu") {
+    // A click at a point of the text view's canvas (device pixels of the layout):
+    // the left button (--shift, a drag to --to X Y), or the right one and its menu,
+    // whose entry N (counted over entries that are not separators) is chosen.
+    std::vector<int> v;
+    bool shift = false;
+    std::size_t i = 0;
+    for (; i < args.size() && v.size() < 2; ++i) {
+      const auto n = integer(args[i]);
+      if (!n) return fail("takes X Y [--shift] [--to X Y] | X Y [N]");
+      v.push_back(*n);
+    }
+    if (v.size() != 2) return fail("takes X Y");
+    if (!page) {
+      step.ok = false;
+      return true;
+    }
+    const layout::PageGeometry g = layout::layoutPage(*page, viewLayout_);
+    if (op == "click") {
+      std::optional<std::pair<int, int>> to;
+      for (; i < args.size(); ++i) {
+        if (args[i] == u"--shift") {
+          shift = true;
+        } else if (args[i] == u"--to" && i + 2 < args.size() && integer(args[i + 1]) && integer(args[i + 2])) {
+          to = std::pair{*integer(args[i + 1]), *integer(args[i + 2])};
+          i += 2;
+        } else {
+          return fail("takes X Y [--shift] [--to X Y]");
+        }
+      }
+      textview::Update u = view_.leftPress(g, v[0], v[1], shift);
+      if (to) u.add(view_.leftDrag(g, to->first, to->second));
+      u.add(view_.leftRelease(g, to ? to->first : v[0], to ? to->second : v[1], shift));
+      step.ok = u.caret || u.changed;
+      step.damage = u.damage;
+    } else {
+      const int pick = i < args.size() ? integer(args[i]).value_or(-1) : -1;
+      if (i < args.size() && (pick < 0 || i + 1 != args.size())) return fail("takes X Y [N]");
+      view_.rightPress(g, v[0], v[1]);
+      const textview::Menu m = view_.contextMenu(g, v[0], v[1]);
+      step.menu = m;
+      if (pick >= 0) {
+        std::vector<textview::MenuEntry> flat;
+        const std::function<void(const textview::Menu&)> add = [&](const textview::Menu& list) {
+          for (const textview::MenuEntry& e : list) {
+            if (e.action == textview::MenuEntry::Submenu) {
+              add(e.children);
+            } else if (e.action != textview::MenuEntry::Separator) {
+              flat.push_back(e);
+            }
+          }
+        };
+        add(m);
+        step.ok = pick < static_cast<int>(flat.size()) && flat[static_cast<std::size_t>(pick)].enabled;
+        if (step.ok) {
+          const textview::MenuEntry& e = flat[static_cast<std::size_t>(pick)];
+          if (e.action == textview::MenuEntry::RubyEdit) {
+            ruby = editing::OpenRubyCorrection(edit, target_);
+            step.ok = ruby.open;
+          } else {
+            const textview::Update u = view_.choose(e);
+            step.damage = u.damage;
+            step.ok = u.changed || u.caret;
+          }
+        }
+      }
+    }
   } else {
     return fail("unknown operation");
   }

@@ -19,6 +19,7 @@
 #include "editing/search.h"
 #include "host/host.h"
 #include "platform/clock.h"
+#include "textview/text_view_model.h"
 
 namespace lexova::cli {
 
@@ -76,6 +77,8 @@ class EditSession {
   editing::SearchState search;
   // The view's settings: reject level, registration of replacements.
   editing::EditSettings& settings() { return target_.settings; }
+  // The text view's input as the editor's view gives it (keys, clicks, menus).
+  textview::TextViewModel& view() { return view_; }
 
  private:
   struct Step;
@@ -86,6 +89,9 @@ class EditSession {
   MemoryBackupOrigin origin_;
   DAdovoVodovoDez doc_;
   DocumentEditTarget target_;
+  textview::TextViewModel view_{target_, edit, search, ruby};
+  // The text view's layout for clicks and menus: display, scale.
+  layout::LayoutSettings viewLayout_;
   std::FILE* out_;
   bool json_;
 };

@@ -99,7 +99,9 @@ const layout::LineGeometry* lineGeometry(const layout::PageGeometry& g, const CO
 
 }  // namespace
 
-TextViewModel::TextViewModel(editing::EditTarget& target) : t_(target) {}
+TextViewModel::TextViewModel(editing::EditTarget& target, editing::EditState& edit, editing::SearchState& search,
+                             editing::RubyDialog& ruby)
+    : t_(target), s_(edit), search_(search), ruby_(ruby) {}
 
 COcrPage* TextViewModel::page() const {
   return t_.pageCount() > 0 ? t_.page(t_.currentPageIndex()) : nullptr;

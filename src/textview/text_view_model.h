@@ -67,9 +67,18 @@ using Menu = std::vector<MenuEntry>;
 // A candidate's code as a menu text: "&" shown literally.
 std::u16string menuText(std::u16string_view code);
 
+// What the view's model works on, kept by its owner (the frame, a scripted session).
+struct ViewState {
+  editing::EditState edit;
+  editing::SearchState search;
+  editing::RubyDialog ruby;
+};
+
 class TextViewModel {
  public:
-  explicit TextViewModel(editing::EditTarget& target);
+  TextViewModel(editing::EditTarget& target, editing::EditState& edit, editing::SearchState& search,
+                editing::RubyDialog& ruby);
+  TextViewModel(editing::EditTarget& target, ViewState& v) : TextViewModel(target, v.edit, v.search, v.ruby) {}
 
   editing::EditState& state() { return s_; }
   const editing::EditState& state() const { return s_; }
@@ -152,9 +161,9 @@ class TextViewModel {
   void remember();
 
   editing::EditTarget& t_;
-  editing::EditState s_;
-  editing::SearchState search_;
-  editing::RubyDialog ruby_;
+  editing::EditState& s_;
+  editing::SearchState& search_;
+  editing::RubyDialog& ruby_;
   KeyRun run_;
   int textLayout_ = 2;
   bool visible_ = true;
