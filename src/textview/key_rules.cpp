@@ -20,8 +20,11 @@ std::u16string typedUnits(std::u16string_view text) {
 
 KeyMapping mapKey(const KeyPress& k, bool vertical, editing::EditMode mode) {
   KeyMapping m;
-  if (mode != editing::EditMode::Character) return m;
+  // Block editing: the keys do nothing, but characters still arrive (and act on
+  // the cursor kept from character editing).
+  const bool character = mode == editing::EditMode::Character;
   m.extend = k.shift;
+  if (!character && k.key != Key::Enter && k.key != Key::Other) return {};
   switch (k.key) {
     case Key::Left:
       m.op = vertical ? KeyOp::MoveNextLine : KeyOp::MovePrevChar;

@@ -201,7 +201,9 @@ Update TextViewModel::keyPress(const KeyPress& k) {
   if (step.startsRun && textLayout_ == layout::kLayoutDisplay && s_.selection.empty()) {
     anchorLine_ = &*s_.cursor.line;
   }
-  const editing::EditSelection before = s_.selection;
+  // A selection not yet begun begins at the cursor.
+  editing::EditSelection before = s_.selection;
+  if (!before.start.set() || !before.end.set()) before.start = before.end = s_.cursor;
   const int pageBefore = t_.currentPageIndex();
   switch (m.op) {
     case KeyOp::MovePrevChar:
