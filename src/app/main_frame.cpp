@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -127,8 +126,8 @@ bool CMainFrame::carriesOut(int id, const void* owner) {
     case shell::kNextReject:
     case shell::kPrevReject:
     case shell::kRubyEdit: {
-      const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
-      return frame->model_->visible() && frame->model_->enabled(id, clip != nullptr && clip->hasText());
+      const bool clip = id == shell::kPaste && !frame->s_.host.clipboardText().empty();
+      return frame->model_->visible() && frame->model_->enabled(id, clip);
     }
     case shell::kSettings:
       // The settings dialog comes with its own step.

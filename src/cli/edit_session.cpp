@@ -1,8 +1,7 @@
 #include "cli/edit_session.h"
 
-#include <functional>
-
 #include <charconv>
+#include <functional>
 
 #include "cli/json.h"
 #include "cli/model_json.h"
@@ -175,10 +174,10 @@ struct EditSession::Step {
   std::string op;
   bool ok = true;
   editing::Damage damage = editing::Damage::None;
-  std::optional<bool> written;  // backup
-  int dumpPage = -2;            // dump: -1 the whole paper, else a page; -2 none
-  bool frames = false;          // frames: the frame list
-  std::optional<int> replaced;  // replace-all: how many
+  std::optional<bool> written;         // backup
+  int dumpPage = -2;                   // dump: -1 the whole paper, else a page; -2 none
+  bool frames = false;                 // frames: the frame list
+  std::optional<int> replaced;         // replace-all: how many
   std::optional<textview::Menu> menu;  // menu: the context menu shown
 };
 
@@ -734,9 +733,9 @@ bool EditSession::run(Step& step, const std::vector<std::u16string>& args, std::
       k.text = args[0];
     } else {
       static const std::pair<std::u16string_view, textview::Key> names[] = {
-          {u"left", textview::Key::Left},  {u"right", textview::Key::Right},      {u"up", textview::Key::Up},
-          {u"down", textview::Key::Down},  {u"bs", textview::Key::Backspace},     {u"del", textview::Key::Delete},
-          {u"enter", textview::Key::Enter}, {u"esc", textview::Key::Escape},      {u"tab", textview::Key::Tab}};
+          {u"left", textview::Key::Left},   {u"right", textview::Key::Right},  {u"up", textview::Key::Up},
+          {u"down", textview::Key::Down},   {u"bs", textview::Key::Backspace}, {u"del", textview::Key::Delete},
+          {u"enter", textview::Key::Enter}, {u"esc", textview::Key::Escape},   {u"tab", textview::Key::Tab}};
       bool known = false;
       for (const auto& [name, key] : names) {
         if (args[0] == name) {

@@ -217,8 +217,8 @@ Update TextViewModel::keyPress(const KeyPress& k) {
     case KeyOp::DeleteBackward:
     case KeyOp::DeleteForward: {
       const COcrLine* line = &*s_.cursor.line;
-      const editing::EditResult r = m.op == KeyOp::DeleteForward ? editing::DeleteForward(s_, t_)
-                                                                 : editing::DeleteBackward(s_, t_);
+      const editing::EditResult r =
+          m.op == KeyOp::DeleteForward ? editing::DeleteForward(s_, t_) : editing::DeleteBackward(s_, t_);
       // A deletion may cross to the previous line: that line is the one to paint.
       if (s_.cursor.set() && &*s_.cursor.line != line && r.damage == Damage::Line) line = &*s_.cursor.line;
       editing::CollapseSelection(s_);
@@ -297,7 +297,8 @@ bool TextViewModel::cursorAtPoint(const layout::PageGeometry& g, long long x, lo
     if (l.annotation || (block && l.block != block)) continue;
     for (std::size_t ci = 0; ci < l.chars.size(); ++ci) {
       const layout::Rect cell = layout::charCell(g, l, l.chars[ci]);
-      const double dx = static_cast<double>(x < cell.x ? cell.x - x : (x > cell.x + cell.width ? x - cell.x - cell.width : 0));
+      const double dx =
+          static_cast<double>(x < cell.x ? cell.x - x : (x > cell.x + cell.width ? x - cell.x - cell.width : 0));
       const double dy =
           static_cast<double>(y < cell.y ? cell.y - y : (y > cell.y + cell.height ? y - cell.y - cell.height : 0));
       const double d = dx * dx + dy * dy;
@@ -469,10 +470,9 @@ Menu TextViewModel::contextMenu(const layout::PageGeometry& g, long long x, long
     }
     return menu;
   }
-  const bool onCharacterBlock =
-      !layoutDisplay || (frame >= 0 && frame == s_.currentFrame &&
-                         (std::next(p->blocks.begin(), frame)->type == kBlockText ||
-                          std::next(p->blocks.begin(), frame)->type == kBlockTable));
+  const bool onCharacterBlock = !layoutDisplay || (frame >= 0 && frame == s_.currentFrame &&
+                                                   (std::next(p->blocks.begin(), frame)->type == kBlockText ||
+                                                    std::next(p->blocks.begin(), frame)->type == kBlockTable));
   if (s_.mode == EditMode::Character && onCharacterBlock && s_.cursor.set() && !s_.cursor.atEnd()) {
     const COcrChar& ch = *s_.cursor.ch;
     for (int i = 0; i < ch.num_cand(); ++i) {

@@ -296,7 +296,8 @@ void CImageView::paintOverlay(QPainter& p, const QRect& area) {
       return false;
     };
     int x = static_cast<int>(c.cell.x), y = static_cast<int>(c.cell.y);
-    const int across = static_cast<int>(c.vertical ? std::max<long long>(c.cell.width, step) : std::max<long long>(c.cell.height, step));
+    const int across = static_cast<int>(c.vertical ? std::max<long long>(c.cell.width, step)
+                                                   : std::max<long long>(c.cell.height, step));
     for (int i = 0; i < preedit_.size(); ++i) {
       const int len = preedit_.at(i).isHighSurrogate() && i + 1 < preedit_.size() ? 2 : 1;
       const QString ch = preedit_.mid(i, len);
@@ -552,8 +553,7 @@ void CImageView::openReplaceCharDialog() {
   editing::EditState& s = model_->state();
   if (!s.cursor.set() || s.cursor.atEnd()) return;
   const bool registerPair = model_->target().editSettings().registerReplacements;
-  CharReplaceDialog dialog(this, QString::fromStdU16String(std::u16string(codeText(s.cursor.ch->code))),
-                           registerPair);
+  CharReplaceDialog dialog(this, QString::fromStdU16String(std::u16string(codeText(s.cursor.ch->code))), registerPair);
   // Its top-left corner at the centre of the text view.
   dialog.move(mapToGlobal(rect().center()));
   if (dialog.exec() != QDialog::Accepted) return;

@@ -15,10 +15,13 @@
 #include "app/dialogs.h"
 #include "app/qt_host.h"
 #include "app/settings/app_settings.h"
+#include "editing/cursor.h"
 #include "host/scripted_host.h"
 #include "platform/clock.h"
 #include "settings/values.h"
 #include "shell/commands.h"
+#include "support/page_builder.h"
+#include "views/panes.h"
 
 using namespace lexova;
 using namespace lexova::app;
@@ -181,6 +184,81 @@ class MainFrameTest : public QObject {
     QCOMPARE(f.windowTitle(), QStringLiteral("Lexova PRO 訂正プログラム UPPER.XML"));
     QVERIFY(f.pagePaneText().endsWith(QStringLiteral("/6)")));
     QCOMPARE(qs(s->app.values.recentFiles.front()), dir_.filePath("UPPER.XML"));
+  }
+
+  void theTextViewEditsByKeysClicksAndTheInputMethod() {
+    auto s = start();
+    CMainFrame& f = *s->frame;
+    f.dropFiles({sample()});
+    QCOMPARE(s->doc.pageCount(), 6);
+    auto* view = qobject_cast<views::CImageView*>(f.textView());
+    QVERIFY(view);
+    // Without a selection copy is disabled; paste follows the clipboard.
+    QVERIFY(!f.commandState(shell::kCopy).enabled);
+    QVERIFY(f.commandState(shell::kFind).enabled);
+    // A click on a character puts the caret before it.
+    const layout::PageGeometry& g = view->geometry();
+    const layout::LineGeometry* line = nullptr;
+    for (const layout::LineGeometry& l : g.lines) {
+      if (!l.annotation && l.chars.size() > 4) {
+        line = &l;
+        break;
+      }
+    }
+    QVERIFY(line);
+    const COcrLine* edited = line->line;
+    const layout::Rect cell = layout::charCell(g, *line, line->chars[2]);
+    const QPoint point(static_cast<int>(cell.x + cell.width / 2), static_cast<int>(cell.y + cell.height / 2));
+    view->ensureVisible(point.x(), point.y());
+    QTest::mouseClick(view->canvas(), Qt::LeftButton, {}, point);
+    QVERIFY(view->hasFocus());
+    QCOMPARE(&*f.textModel().state().cursor.line, edited);
+    const std::u16string before = lexova::testing::lineText(*edited);
+    // Typed keys go in before the caret; Esc and a Ctrl shortcut never do.
+    QTest::keyClicks(view, QStringLiteral("ab"));
+    QTest::keyClick(view, Qt::Key_Escape);
+    {
+      // Ctrl+[ as the window system gives it: the text is Esc.
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_BracketLeft, Qt::ControlModifier, QStringLiteral("\x1b"));
+      QCoreApplication::sendEvent(view, &press);
+    }
+    QCOMPARE(lexova::testing::lineText(*edited), before.substr(0, 2) + u"ab" + before.substr(2));
+    QVERIFY(f.windowTitle().contains(QLatin1Char('*')) || s->doc.documentModified);
+    // Backspace takes the b back.
+    QTest::keyClick(view, Qt::Key_Backspace);
+    // The input method: a preedit is drawn at the caret, not inserted; its commit
+    // goes in once, as one typing run with what was typed before.
+    {
+      QInputMethodEvent pre(QStringLiteral("らしょうもん"),
+                            {QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, 6, 1, QVariant())});
+      QCoreApplication::sendEvent(view, &pre);
+    }
+    QCOMPARE(view->preeditText(), QStringLiteral("らしょうもん"));
+    QCOMPARE(lexova::testing::lineText(*edited), before.substr(0, 2) + u"a" + before.substr(2));
+    QVERIFY(view->inputMethodQuery(Qt::ImEnabled).toBool());
+    const QRect caret = view->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QVERIFY(caret.isValid());
+    QVERIFY(view->rect().intersects(caret));
+    {
+      QInputMethodEvent commit;
+      commit.setCommitString(QStringLiteral("羅生門\x1b"));
+      QCoreApplication::sendEvent(view, &commit);
+    }
+    QVERIFY(view->preeditText().isEmpty());
+    QCOMPARE(lexova::testing::lineText(*edited), before.substr(0, 2) + u"a羅生門" + before.substr(2));
+    // One undo removes the whole committed text (the typing run after the deletion).
+    QVERIFY(f.commandState(shell::kUndo).enabled);
+    f.runCommand(shell::kUndo);
+    const std::u16string afterBackspace = before.substr(0, 2) + u"a" + before.substr(2);
+    QCOMPARE(lexova::testing::lineText(*f.textModel().state().cursor.line), afterBackspace);
+    // With the image pane full, the hidden text view takes no edits from the frame's commands.
+    s->host.setClipboardText(u"貼");
+    QVERIFY(f.commandState(shell::kPaste).enabled);
+    view->hide();
+    QVERIFY(!f.commandState(shell::kPaste).enabled);
+    f.runCommand(shell::kPaste);
+    QCOMPARE(lexova::testing::lineText(*f.textModel().state().cursor.line), afterBackspace);
+    view->show();
   }
 
   void exportWritesTheChosenTypeAndRemembersIt() {

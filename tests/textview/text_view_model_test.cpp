@@ -2,6 +2,8 @@
 // held keys, the mouse, the context menus and the view's commands, run through
 // the view's model in scripted sessions (the same the editor's view calls), with
 // the model's invariants checked after every operation.
+#include "textview/text_view_model.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,7 +16,6 @@
 #include "support/edit_script.h"
 #include "support/workfile.h"
 #include "textview/key_rules.h"
-#include "textview/text_view_model.h"
 
 namespace lexova::textview {
 namespace {
@@ -26,8 +27,7 @@ std::u16string num(long long v) {
 }
 
 // One character with a box; `cands` its candidates.
-std::u16string charXml(char16_t c, int x, int y, int size, const std::vector<std::u16string>& cands = {},
-                       int cc = 9) {
+std::u16string charXml(char16_t c, int x, int y, int size, const std::vector<std::u16string>& cands = {}, int cc = 9) {
   std::u16string out = u"<char x=\"" + num(x) + u"\" y=\"" + num(y) + u"\" width=\"" + num(size) + u"\" height=\"" +
                        num(size) + u"\" num_cand=\"" + num(static_cast<long long>(cands.size())) + u"\"><result CC=\"" +
                        num(cc) + u"\">" + std::u16string(1, c) + u"</result>";
@@ -55,7 +55,8 @@ std::u16string ruby(int baseX, int from, int to, std::u16string_view text) {
   std::u16string out = u"<line x=\"" + num(baseX + 42) + u"\" y=\"" + num(top) + u"\" width=\"20\" height=\"" +
                        num(bottom - top) + u"\" attr=\"ruby\">\n";
   const int pitch = (bottom - top) / static_cast<int>(text.size());
-  for (std::size_t k = 0; k < text.size(); ++k) out += charXml(text[k], baseX + 42, top + static_cast<int>(k) * pitch, 20);
+  for (std::size_t k = 0; k < text.size(); ++k)
+    out += charXml(text[k], baseX + 42, top + static_cast<int>(k) * pitch, 20);
   return out + u"</line>\n";
 }
 
@@ -78,10 +79,10 @@ settings::ReconstructionOptions plain() {
 
 // Three columns of 5, 2 and 5 characters (read right to left), and a second block.
 ScriptedEdit columns() {
-  return ScriptedEdit(document(block(1000, 300, column(1200, u"あいうえお") + column(1140, u"かき") +
-                                                    column(1080, u"さしすせそ")) +
-                               block(300, 300, column(500, u"たちつ"))),
-                      plain());
+  return ScriptedEdit(
+      document(block(1000, 300, column(1200, u"あいうえお") + column(1140, u"かき") + column(1080, u"さしすせそ")) +
+               block(300, 300, column(500, u"たちつ"))),
+      plain());
 }
 
 layout::LayoutSettings layoutAt(int scalePercent) {
@@ -234,10 +235,11 @@ TEST(TextViewKeys, ControlCharactersNeverEnterAndEditsNeedAVisibleView) {
 
 TEST(TextViewMouse, ClicksPlaceTheCaretDragsSelectWithinTheBlockAndMenusCarryTheirData) {
   // The first character has candidates, one with "&"; ruby over う.
-  ScriptedEdit e(document(block(1000, 300, ruby(1200, 3, 3, u"ウ") + column(1200, u"あいうえお", {u"阿", u"&"}) +
-                                               column(1140, u"かき")) +
-                          block(300, 300, column(500, u"たちつ"))),
-                 plain());
+  ScriptedEdit e(
+      document(block(1000, 300,
+                     ruby(1200, 3, 3, u"ウ") + column(1200, u"あいうえお", {u"阿", u"&"}) + column(1140, u"かき")) +
+               block(300, 300, column(500, u"たちつ"))),
+      plain());
   TextViewModel& view = e.session().view();
   view.setTextLayout(layout::kLayoutDisplay);
   const layout::PageGeometry g = layout::layoutPage(e.page(), layoutAt(50));
