@@ -206,7 +206,9 @@ class MainFrameTest : public QObject {
       }
     }
     QVERIFY(line);
+    // The geometry is made again after edits: what the test needs of it is taken now.
     const COcrLine* edited = line->line;
+    const bool vertical = line->vertical;
     const layout::Rect cell = layout::charCell(g, *line, line->chars[2]);
     const QPoint point(static_cast<int>(cell.x + cell.width / 2), static_cast<int>(cell.y + cell.height / 2));
     view->ensureVisible(point.x(), point.y());
@@ -226,6 +228,13 @@ class MainFrameTest : public QObject {
     QVERIFY(f.windowTitle().contains(QLatin1Char('*')) || s->doc.documentModified);
     // Backspace takes the b back.
     QTest::keyClick(view, Qt::Key_Backspace);
+    // Shift and the arrow against the writing direction selects the a, which copy takes.
+    QTest::keyClick(view, vertical ? Qt::Key_Up : Qt::Key_Left, Qt::ShiftModifier);
+    QVERIFY(f.commandState(shell::kCopy).enabled);
+    f.runCommand(shell::kCopy);
+    QCOMPARE(s->host.clipboardText(), u"a");
+    QTest::keyClick(view, vertical ? Qt::Key_Down : Qt::Key_Right);
+    QVERIFY(!f.commandState(shell::kCopy).enabled);
     // The input method: a preedit is drawn at the caret, not inserted; its commit
     // goes in once, as one typing run with what was typed before.
     {
