@@ -99,7 +99,11 @@ CMainFrame::CMainFrame(FrameServices services) : s_(std::move(services)) {
   refresh();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+  // The views outlive the frame's members while the window closes: they let go
+  // of the model first.
+  textView_->setModel(nullptr, {});
+}
 
 QWidget* CMainFrame::textView() const {
   return textView_;
