@@ -6,19 +6,24 @@
 # close normally. Fails when a step does not show what it should, when the editor
 # crashes, or when anything is left in /tmp.
 #
-#   scripts/ui-check.sh [--build DIR] [--shots DIR]
+#   scripts/ui-check.sh [--build DIR] [--shots DIR] [--only-edit]
 #
+# Then a copy of the sample is corrected through the text view and the file
+# compared with the same operations run by `lexova edit` (--only-edit: only that).
+# The editor gets no session bus (nothing may start one behind it) unless $bus names one.
 # --shots keeps a screenshot of every step in DIR. Exit status 77: no Xvfb or
 # xdotool here (the check is skipped).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build
 shots=""
+only_edit=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$2; shift 2 ;;
     --shots) shots=$2; shift 2 ;;
-    *) echo "usage: $0 [--build DIR] [--shots DIR]" >&2; exit 2 ;;
+    --only-edit) only_edit=1; shift ;;
+    *) echo "usage: $0 [--build DIR] [--shots DIR] [--only-edit]" >&2; exit 2 ;;
   esac
 done
 for tool in Xvfb xdotool import; do
@@ -56,13 +61,13 @@ backup="$work/data/tessaly/Lexova PRO User Data/_\$backup.xml"
 lock="$work/run/lexova/editor.lock"
 run_editor() {
   env XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" \
-    XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb "$editor" "$@"
+    XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb DBUS_SESSION_BUS_ADDRESS="${bus:-disabled:}" "$editor" "$@"
 }
 # Starts the editor in the background; $! is the editor itself (kill -9 must
 # reach it, not a shell around it).
 start_editor() {
   (exec env XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" \
-    XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb "$editor" "$@") &
+    XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb DBUS_SESSION_BUS_ADDRESS="${bus:-disabled:}" "$editor" "$@") &
 }
 # The id of the first window whose title matches, waiting up to 15 s.
 wait_window() {
@@ -94,6 +99,8 @@ shot() {
   last_shot=$sum
 }
 
+. scripts/lib/ui_edit.sh
+if [ -z "$only_edit" ]; then
 step "start with the sample"
 start_editor "$work/docs/rashomon.xml"
 first=$!
@@ -147,6 +154,9 @@ wait "$second" || status=$?
 [ ! -e "$backup" ] || fail "the backup was left after a normal exit"
 [ ! -e "$lock" ] || fail "the lock was left after a normal exit"
 pids=()
+fi
+
+edit_through_the_view
 
 kill "$xvfb" 2> /dev/null || true
 wait "$xvfb" 2> /dev/null || true
