@@ -1,6 +1,7 @@
 #include "layout/page_layout.h"
 
 #include <algorithm>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -493,6 +494,46 @@ Rect lineBounds(const PageGeometry& g, std::size_t index) {
   if (l.annotation) r = unite(r, {l.frame.x - 2, l.frame.y - 2, l.frame.width + 4, l.frame.height + 4});
   if (l.hasBase) r = unite(r, {l.baseMark.x - 3, l.baseMark.y - 3, l.baseMark.width + 6, l.baseMark.height + 6});
   return r;
+}
+
+namespace {
+
+auto fields(const DrawOp& o) {
+  return std::tie(o.kind, o.rect.x, o.rect.y, o.rect.width, o.rect.height, o.colour, o.penWidth, o.dashed, o.text,
+                  o.face, o.fontHeight, o.fontWidth, o.weight, o.rotation, o.stretch, o.source.x, o.source.y,
+                  o.source.width, o.source.height, o.sourceRotation);
+}
+
+}  // namespace
+
+Rect changedArea(const PageGeometry& before, const PageGeometry& after) {
+  // The operations of either list that the other does not have (counted as a
+  // multiset: a character typed moves the rest of its line, nothing else).
+  const auto less = [](const DrawOp* a, const DrawOp* b) { return fields(*a) < fields(*b); };
+  std::vector<const DrawOp*> a, b;
+  a.reserve(before.ops.size());
+  b.reserve(after.ops.size());
+  for (const DrawOp& op : before.ops) a.push_back(&op);
+  for (const DrawOp& op : after.ops) b.push_back(&op);
+  std::sort(a.begin(), a.end(), less);
+  std::sort(b.begin(), b.end(), less);
+  Rect area;
+  bool any = false;
+  const auto add = [&](const DrawOp* op) {
+    area = any ? unite(area, opBounds(*op)) : opBounds(*op);
+    any = true;
+  };
+  std::size_t i = 0, j = 0;
+  while (i < a.size() || j < b.size()) {
+    if (j == b.size() || (i < a.size() && less(a[i], b[j]))) {
+      add(a[i++]);
+    } else if (i == a.size() || less(b[j], a[i])) {
+      add(b[j++]);
+    } else {
+      ++i, ++j;
+    }
+  }
+  return area;
 }
 
 Hit hitTest(const PageGeometry& g, long long x, long long y) {

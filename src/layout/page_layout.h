@@ -54,6 +54,7 @@ struct DrawOp {
   // Images: the rectangle of the page image, in page pixels, and its rotation.
   Rect source;
   int sourceRotation = 0;
+  bool operator==(const DrawOp&) const = default;
 };
 
 struct CharGeometry {
@@ -118,6 +119,10 @@ Rect charCell(const PageGeometry& g, const LineGeometry& l, const CharGeometry& 
 // What a line covers on the page: its character cells, its frame and base mark.
 Rect lineBounds(const PageGeometry& g, std::size_t line);
 Rect unite(const Rect& a, const Rect& b);
+// What differs between two draw lists of one page (the same image size): the
+// bounds of every operation of one list that the other does not have. Empty:
+// nothing.
+Rect changedArea(const PageGeometry& before, const PageGeometry& after);
 bool intersects(const Rect& a, const Rect& b);
 
 // Text display: F = 16 pt, R = 1.5 F (text row), G = 1.5 R (image row), A = 2 F

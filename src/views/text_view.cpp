@@ -126,6 +126,30 @@ class CImageView::Canvas final : public QWidget {
     update(r);
   }
 
+  // The page laid out again; only what the draw list changed is painted again
+  // (a new image when its size changed).
+  void relayout(const COcrPage* page, const layout::LayoutSettings& settings) {
+    if (!page || image_.isNull()) {
+      show(page, settings);
+      return;
+    }
+    layout::PageGeometry next = layout::layoutPage(*page, settings);
+    if (next.width != geometry_.width || next.height != geometry_.height || next.limited) {
+      show(page, settings);
+      return;
+    }
+    const layout::Rect area = layout::changedArea(geometry_, next);
+    geometry_ = std::move(next);
+    if (area.width <= 0 || area.height <= 0) return;
+    const QRect r = qrect(area);
+    QPainter p(&image_);
+    p.setClipRect(r);
+    p.fillRect(r, Qt::white);
+    painter_.paint(p, geometry_, &area);
+    p.end();
+    update(r);
+  }
+
  protected:
   void paintEvent(QPaintEvent* event) override {
     QPainter p(this);
@@ -217,27 +241,15 @@ void CImageView::applyUpdate(const textview::Update& u) {
   const COcrPage* page = t.pageCount() > 0 ? t.page(t.currentPageIndex()) : nullptr;
   const layout::LayoutSettings settings = settings_();
   const COcrLine* emphasis = model_->emphasisedLine();
-  if (u.pageChanged || u.damage == editing::Damage::Page) {
+  if (u.pageChanged) {
     showPage(page, settings);
-  } else {
-    // The lines to paint again: the edited one, and the emphasis when it moved.
-    std::vector<const COcrLine*> lines;
-    if (u.damage == editing::Damage::Line && u.line) lines.push_back(u.line);
-    if (emphasis != emphasised_ && settings.colourMode == layout::kEditLineColours) {
-      lines.push_back(emphasised_);
-      lines.push_back(emphasis);
-    }
-    for (const COcrLine* line : lines) {
-      const auto& g = canvas_->geometry().lines;
-      for (std::size_t i = 0; i < g.size(); ++i) {
-        if (g[i].line == line && line != nullptr) {
-          canvas_->redrawLine(page, settings, i);
-          break;
-        }
-      }
-    }
-    emphasised_ = emphasis;
+  } else if (u.damage != editing::Damage::None ||
+             (emphasis != emphasised_ && settings.colourMode == layout::kEditLineColours)) {
+    // Laid out again; what changed on the page (the edited line, ruby moved with
+    // it, the emphasis) is painted again, nothing else.
+    canvas_->relayout(page, settings);
   }
+  emphasised_ = emphasis;
   if (u.caret || u.damage != editing::Damage::None) {
     canvas_->update();
     scrollToCaret();

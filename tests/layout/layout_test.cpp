@@ -128,6 +128,40 @@ TEST(PageLayout, RubyStandsBesideItsBaseCharactersWithTheirMark) {
   EXPECT_EQ(g.lines.back().originX, 300 - pitch);
 }
 
+TEST(PageLayout, ATypedCharacterRepaintsItsLineAndItsRubyOnly) {
+  VerticalPage v;
+  LayoutSettings s;
+  s.scale = 1.0;
+  const PageGeometry before = layoutPage(v.page, s);
+  EXPECT_EQ(changedArea(before, before), Rect{});
+  // A character typed at the start of the base line, its ruby moved with its
+  // characters: the column and the ruby beside it change, the other column not.
+  COcrChar typed;
+  typed.code = makeCode(u'大');
+  typed.x = typed.y = -1;
+  typed.width = typed.height = 40;
+  v.base->chars.push_front(typed);
+  ++v.base->charCount;
+  ++v.page.blocks.front().charCount;
+  ++v.ruby->RCS, ++v.ruby->RCE;
+  const PageGeometry after = layoutPage(v.page, s);
+  const Rect area = changedArea(before, after);
+  const auto indexOf = [](const PageGeometry& g, const COcrLine* l) {
+    return static_cast<std::size_t>(&geometryOf(g, l) - g.lines.data());
+  };
+  const Rect column = unite(lineBounds(before, indexOf(before, v.base)), lineBounds(after, indexOf(after, v.base)));
+  const Rect ruby = unite(lineBounds(before, indexOf(before, v.ruby)), lineBounds(after, indexOf(after, v.ruby)));
+  const LineGeometry& rain = geometryOf(after, &v.page.blocks.front().lines.back());
+  const Rect other = charCell(after, rain, rain.chars.front());
+  EXPECT_TRUE(intersects(area, column));
+  EXPECT_TRUE(intersects(area, ruby));
+  EXPECT_FALSE(intersects(area, other));
+  // Nothing past the column and its ruby.
+  const Rect both = unite(column, ruby);
+  EXPECT_GE(area.x, both.x);
+  EXPECT_LE(area.x + area.width, both.x + both.width);
+}
+
 TEST(PageLayout, RubyWithoutAUsableBaseStaysAtItsBoxWithoutAMark) {
   for (const auto& [rcs, rce, linked] :
        std::vector<std::tuple<int, int, bool>>{{0, 1000000, true}, {-5, -1, true}, {7, 9, true}, {2, 3, false}}) {
