@@ -20,6 +20,8 @@ packages=(
   qt6-translations-l10n xdotool x11-apps imagemagick
   # the desktop integration: its MIME type and desktop entry, checked as a desktop reads them
   shared-mime-info libglib2.0-bin desktop-file-utils
+  # Japanese input through a real input method (ibus with the Anthy engine, on its own session bus)
+  ibus ibus-anthy python3-gi gir1.2-ibus-1.0 dbus
 )
 
 missing=()

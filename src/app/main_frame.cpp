@@ -505,9 +505,12 @@ void CMainFrame::showTextPage() {
   target_->settings.rejectLevel = v.rejectLevel;
   target_->settings.registerReplacements = v.registerReplacements != 0;
   model_->setTextLayout(textLayout_);
-  // Opened, reloaded, reconstructed or another page: the cursor starts again.
-  if (!model_->current()) model_->pageOpened();
+  // Opened, reloaded, reconstructed or another page: the cursor starts again,
+  // and in character editing the text view takes the focus.
+  const bool opened = !model_->current();
+  if (opened) model_->pageOpened();
   textView_->showPage(s_.doc.page(s_.doc.currentPage), layoutSettings());
+  if (opened && editMode_ == 3 && s_.doc.paper() != nullptr && textView_->isVisible()) textView_->setFocus();
 }
 
 void CMainFrame::textEdited(bool pageChanged) {

@@ -286,11 +286,13 @@ void CImageView::paintOverlay(QPainter& p, const QRect& area) {
   if (!preedit_.isEmpty()) {
     // The input method's text at the caret: on white, down the column in vertical
     // text, with the underlines it asks for.
+    // As large as the line's characters: the caret cell's thickness across the line.
+    const int thickness = static_cast<int>(c.vertical ? c.cell.width : c.cell.height);
     QFont font = p.font();
-    font.setPixelSize(std::max(8, c.fontHeight));
+    font.setPixelSize(std::max(8, thickness - 2));
     p.setFont(font);
     const QFontMetrics fm(font);
-    const int step = std::max(fm.height(), c.fontHeight);
+    const int step = std::max(8, thickness);
     int caretAt = preedit_.size();
     for (const QInputMethodEvent::Attribute& a : preeditAttributes_) {
       if (a.type == QInputMethodEvent::Cursor) caretAt = a.start;
@@ -308,8 +310,7 @@ void CImageView::paintOverlay(QPainter& p, const QRect& area) {
       return false;
     };
     int x = static_cast<int>(c.cell.x), y = static_cast<int>(c.cell.y);
-    const int across = static_cast<int>(c.vertical ? std::max<long long>(c.cell.width, step)
-                                                   : std::max<long long>(c.cell.height, step));
+    const int across = step;
     for (int i = 0; i < preedit_.size(); ++i) {
       const int len = preedit_.at(i).isHighSurrogate() && i + 1 < preedit_.size() ? 2 : 1;
       const QString ch = preedit_.mid(i, len);
