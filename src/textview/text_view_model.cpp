@@ -433,6 +433,17 @@ Update TextViewModel::rightPress(const layout::PageGeometry& g, long long x, lon
   return u;
 }
 
+bool TextViewModel::verticalBlockAt(const layout::PageGeometry& g, long long x, long long y) const {
+  COcrPage* p = page();
+  if (!p) return false;
+  const double scale = g.scale > 0 ? g.scale : 1;
+  const int i = editing::FrameAt(t_.pageEntry(), static_cast<long long>(std::trunc(static_cast<double>(x) / scale)),
+                                 static_cast<long long>(std::trunc(static_cast<double>(y) / scale)));
+  if (i < 0 || i >= static_cast<int>(p->blocks.size())) return false;
+  const COcrBlock& b = *std::next(p->blocks.begin(), i);
+  return (b.type == kBlockText || b.type == kBlockTable) && b.direction == kVertical;
+}
+
 Rect TextViewModel::band() const {
   if (!banding_) return {};
   return {std::min(bandX0_, bandX1_), std::min(bandY0_, bandY1_), std::llabs(bandX1_ - bandX0_),

@@ -113,6 +113,9 @@ class TextViewModel {
   Update leftDrag(const layout::PageGeometry& g, long long x, long long y);
   Update leftRelease(const layout::PageGeometry& g, long long x, long long y, bool shift);
   Update rightPress(const layout::PageGeometry& g, long long x, long long y);
+  // Whether the point lies in the frame of a vertical text or table block (the
+  // vertical text cursor is shown there).
+  bool verticalBlockAt(const layout::PageGeometry& g, long long x, long long y) const;
   // The block-mode band being drawn from the press (empty when none).
   bool banding() const { return banding_; }
   Rect band() const;

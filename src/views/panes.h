@@ -119,6 +119,7 @@ class CImageView final : public QScrollArea {
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   bool focusNextPrevChild(bool next) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   class Canvas;
@@ -133,6 +134,7 @@ class CImageView final : public QScrollArea {
   void updateVisibility();
   void scrollToCaret();
   void paintOverlay(QPainter& p, const QRect& area);
+  void updateCursorShape(const QPoint& canvasPoint);
 
   Canvas* canvas_;
   textview::TextViewModel* model_ = nullptr;

@@ -3,6 +3,8 @@
 // mouse, the context menus and the editing dialogs through the view's model.
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QKeyEvent>
@@ -11,6 +13,7 @@
 #include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QTextCharFormat>
 #include <memory>
@@ -72,7 +75,7 @@ class CImageView::Canvas final : public QWidget {
   Canvas(CImageView* view, QWidget* parent) : QWidget(parent), view_(view) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
-    setMouseTracking(false);
+    setMouseTracking(true);  // the cursor's shape follows what lies under it
   }
 
   void show(const COcrPage* page, const layout::LayoutSettings& settings) {
@@ -168,7 +171,10 @@ class CImageView::Canvas final : public QWidget {
     view_->paintOverlay(p, event->rect());
   }
   void mousePressEvent(QMouseEvent* e) override { view_->mousePressed(e); }
-  void mouseMoveEvent(QMouseEvent* e) override { view_->mouseMoved(e); }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    view_->updateCursorShape(e->position().toPoint());
+    view_->mouseMoved(e);
+  }
   void mouseReleaseEvent(QMouseEvent* e) override { view_->mouseReleased(e); }
   void contextMenuEvent(QContextMenuEvent* e) override { view_->contextMenuAt(e->pos(), e->globalPos()); }
 
@@ -408,6 +414,65 @@ QVariant CImageView::inputMethodQuery(Qt::InputMethodQuery query) const {
     default:
       return QScrollArea::inputMethodQuery(query);
   }
+}
+
+void CImageView::contextMenuEvent(QContextMenuEvent* event) {
+  // From the keyboard (the menu key, Shift+F10): the menu of the character at the caret.
+  if (event->reason() == QContextMenuEvent::Keyboard && model_) {
+    const textview::Caret c = model_->caret(canvas_->geometry());
+    const QPoint at =
+        c.shown ? QPoint(static_cast<int>(c.cell.x + c.cell.width / 2), static_cast<int>(c.cell.y + c.cell.height / 2))
+                : QPoint(0, 0);
+    applyUpdate(model_->rightPress(canvas_->geometry(), at.x(), at.y()));
+    contextMenuAt(at, canvas_->mapToGlobal(at));
+    event->accept();
+    return;
+  }
+  QScrollArea::contextMenuEvent(event);
+}
+
+namespace {
+
+// The text cursor for vertical writing: an I-beam lying across the column.
+QCursor verticalTextCursor() {
+  static const QCursor cursor = [] {
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(QPen(Qt::black, 1));
+    p.drawLine(4, 12, 20, 12);
+    p.drawLine(4, 9, 4, 15);
+    p.drawLine(20, 9, 20, 15);
+    p.end();
+    return QCursor(pixmap, 12, 12);
+  }();
+  return cursor;
+}
+
+}  // namespace
+
+void CImageView::updateCursorShape(const QPoint& canvasPoint) {
+  if (!model_) return;
+  const layout::PageGeometry& g = canvas_->geometry();
+  const bool onPage = canvasPoint.x() < g.width && canvasPoint.y() < g.height;
+  if (model_->state().mode == editing::EditMode::Block) {
+    canvas_->setCursor(onPage ? Qt::CrossCursor : Qt::ArrowCursor);
+    return;
+  }
+  if (model_->textLayout() != layout::kLayoutDisplay) {
+    if (model_->textLayout() == layout::kVerticalText) {
+      canvas_->setCursor(verticalTextCursor());
+    } else {
+      canvas_->setCursor(Qt::IBeamCursor);
+    }
+    return;
+  }
+  if (!onPage) {
+    canvas_->setCursor(Qt::ArrowCursor);
+    return;
+  }
+  canvas_->setCursor(model_->verticalBlockAt(g, canvasPoint.x(), canvasPoint.y()) ? verticalTextCursor()
+                                                                                  : QCursor(Qt::IBeamCursor));
 }
 
 bool CImageView::focusNextPrevChild(bool next) {

@@ -5,10 +5,13 @@
 #include "app/main_frame.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QSplitter>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <deque>
 
@@ -226,6 +229,19 @@ class MainFrameTest : public QObject {
     }
     QCOMPARE(lexova::testing::lineText(*edited), before.substr(0, 2) + u"ab" + before.substr(2));
     QVERIFY(f.windowTitle().contains(QLatin1Char('*')) || s->doc.documentModified);
+    // The menu key: the context menu of the character at the caret (after "b").
+    QStringList menuTexts;
+    QTimer::singleShot(0, [&menuTexts] {
+      if (QWidget* popup = QApplication::activePopupWidget()) {
+        for (QAction* a : popup->actions()) menuTexts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        popup->close();
+      }
+    });
+    {
+      QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(0, 0), view->mapToGlobal(QPoint(0, 0)));
+      QCoreApplication::sendEvent(view, &menuKey);
+    }
+    QVERIFY(menuTexts.contains(QStringLiteral("置換(&R)...")));
     // Backspace takes the b back.
     QTest::keyClick(view, Qt::Key_Backspace);
     // Shift and the arrow against the writing direction selects the a, which copy takes.

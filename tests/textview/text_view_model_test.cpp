@@ -290,6 +290,9 @@ TEST(TextViewMouse, ClicksPlaceTheCaretDragsSelectWithinTheBlockAndMenusCarryThe
   EXPECT_EQ(menu[0].action, MenuEntry::Separator);
   EXPECT_EQ(menu[3].text, u"ルビ修正(&M)...");
   EXPECT_TRUE(view.enabled(shell::kRubyEdit, false));
+  // The vertical text cursor over the vertical block, not outside it.
+  EXPECT_TRUE(view.verticalBlockAt(g, x, y));
+  EXPECT_FALSE(view.verticalBlockAt(g, 5, 5));
   // Outside every block: the page menu, "前のページへ" disabled on the first page.
   view.rightPress(g, 5, 5);
   menu = view.contextMenu(g, 5, 5);
