@@ -273,6 +273,44 @@ Update TextViewModel::typeText(std::u16string_view text) {
   return u;
 }
 
+std::u16string TextViewModel::surroundingText(int* caret) const {
+  std::u16string text;
+  if (caret) *caret = 0;
+  if (!s_.cursor.set()) return text;
+  for (auto it = s_.cursor.line->chars.begin(); it != s_.cursor.line->chars.end(); ++it) {
+    if (it == s_.cursor.ch && caret) *caret = static_cast<int>(text.size());
+    if (it->code[0] != 13) text += codeText(it->code);
+  }
+  if (s_.cursor.atEnd() && caret) *caret = static_cast<int>(text.size());
+  return text;
+}
+
+Update TextViewModel::replaceAroundCaret(int start, int length, std::u16string_view text) {
+  if (!page() || !visible_ || !s_.cursor.set()) return {};
+  int caret = 0;
+  const std::u16string line = surroundingText(&caret);
+  const long long from = static_cast<long long>(caret) + start, to = from + length;
+  if (length <= 0 || from < 0 || to > static_cast<long long>(line.size())) return typeText(text);
+  // The characters whose units begin at `from` and `to` (line breaks do not count).
+  EditCursor first = s_.cursor, last = s_.cursor;
+  bool haveFirst = false, haveLast = false;
+  long long at = 0;
+  for (auto it = s_.cursor.line->chars.begin();; ++it) {
+    if (!haveFirst && at == from) first.ch = it, haveFirst = true;
+    if (!haveLast && at == to) last.ch = it, haveLast = true;
+    if (it == s_.cursor.line->chars.end()) break;
+    if (it->code[0] != 13) at += codeLength(it->code);
+  }
+  // A range that splits a surrogate pair is not taken.
+  if (!haveFirst || !haveLast) return typeText(text);
+  s_.selection.start = first;
+  s_.selection.end = last;
+  s_.cursor = first;
+  Update u = typeText(text);
+  editing::CollapseSelection(s_);
+  return u;
+}
+
 // ---- the mouse ----------------------------------------------------------------------------
 
 bool TextViewModel::cursorAtPoint(const layout::PageGeometry& g, long long x, long long y, bool withinBlock,

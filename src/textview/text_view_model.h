@@ -107,6 +107,14 @@ class TextViewModel {
   // Text that arrives as character messages: an input method's result, or text
   // typed without one. Unit by unit to InsertChar, one redraw at the end.
   Update typeText(std::u16string_view text);
+  // An input method's reconversion: the units [caret + start, caret + start +
+  // length) of the cursor line's text (its line breaks left out, as the surrounding
+  // text gives it) are replaced by `text` (nothing is removed when the range is not
+  // wholly inside the line).
+  Update replaceAroundCaret(int start, int length, std::u16string_view text);
+  // The cursor line's text as the input method sees it (line breaks left out) and
+  // the caret's position in it, in units.
+  std::u16string surroundingText(int* caret) const;
 
   // ---- the mouse (canvas device pixels) --------------------------------------------------
   Update leftPress(const layout::PageGeometry& g, long long x, long long y, bool shift);

@@ -365,7 +365,11 @@ void CImageView::inputMethodEvent(QInputMethodEvent* event) {
   if (!model_) return;
   preedit_ = event->preeditString();
   preeditAttributes_ = event->attributes();
-  if (!event->commitString().isEmpty()) {
+  if (event->replacementLength() > 0) {
+    // Reconversion: the input method replaces text around the caret.
+    applyUpdate(model_->replaceAroundCaret(event->replacementStart(), event->replacementLength(),
+                                           event->commitString().toStdU16String()));
+  } else if (!event->commitString().isEmpty()) {
     applyUpdate(model_->typeText(event->commitString().toStdU16String()));
   }
   canvas_->update();
@@ -397,17 +401,10 @@ QVariant CImageView::inputMethodQuery(Qt::InputMethodQuery query) const {
     case Qt::ImCursorPosition:
     case Qt::ImAnchorPosition: {
       // The cursor line's text, for reconversion.
-      const editing::EditState& s = model_->state();
-      if (!s.cursor.set()) return query == Qt::ImSurroundingText ? QVariant(QString()) : QVariant(0);
-      QString text;
-      int at = 0, index = 0;
-      for (auto it = s.cursor.line->chars.begin(); it != s.cursor.line->chars.end(); ++it, ++index) {
-        if (it == s.cursor.ch) at = text.size();
-        if (it->code[0] != 13) text += QString::fromStdU16String(std::u16string(codeText(it->code)));
-      }
-      if (s.cursor.atEnd()) at = text.size();
+      int caret = 0;
+      const QString text = QString::fromStdU16String(model_->surroundingText(&caret));
       if (query == Qt::ImSurroundingText) return text;
-      return at;
+      return caret;
     }
     case Qt::ImHints:
       return static_cast<int>(Qt::ImhMultiLine);

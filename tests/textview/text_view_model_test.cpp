@@ -233,6 +233,29 @@ TEST(TextViewKeys, ControlCharactersNeverEnterAndEditsNeedAVisibleView) {
   EXPECT_EQ(bytes.str().find('\x1b'), std::string::npos);
 }
 
+TEST(TextViewKeys, ReconversionReplacesTheTextAroundTheCaret) {
+  ScriptedEdit e = columns();
+  TextViewModel& view = e.session().view();
+  e.run("goto 0 0 3");
+  int caret = -1;
+  EXPECT_EQ(view.surroundingText(&caret), u"あいうえお");
+  EXPECT_EQ(caret, 3);
+  // The input method takes "いう" back (two units before the caret) and gives "言う".
+  view.replaceAroundCaret(-2, 2, u"言う");
+  EXPECT_EQ(e.lines(0)[0], u"あ言うえお");
+  EXPECT_EQ(e.cursor(), (ViewPosition{0, 0, 3}));
+  // A longer and a shorter text; a range past the line only types.
+  view.replaceAroundCaret(-2, 2, u"漢字語");
+  EXPECT_EQ(e.lines(0)[0], u"あ漢字語えお");
+  view.replaceAroundCaret(-3, 3, u"X");
+  EXPECT_EQ(e.lines(0)[0], u"あXえお");
+  view.replaceAroundCaret(-9, 2, u"Y");
+  EXPECT_EQ(e.lines(0)[0], u"あXYえお");
+  // Line breaks are not in the input method's text.
+  e.run("key enter");
+  EXPECT_EQ(view.surroundingText(&caret), u"えお");
+}
+
 TEST(TextViewMouse, ClicksPlaceTheCaretDragsSelectWithinTheBlockAndMenusCarryTheirData) {
   // The first character has candidates, one with "&"; ruby over う.
   ScriptedEdit e(
