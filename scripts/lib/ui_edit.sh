@@ -1,6 +1,6 @@
 # Sourced by ui-check.sh: corrects a copy of the sample through the text view as
-# a person does (a click, typing, Enter, Delete, Ctrl+Z, a candidate from the
-# context menu, a replace, a ruby correction), saves it, and runs the same
+# a person does (a candidate from the context menu, a find, a replace, a ruby
+# correction, a click, typing, Enter, Delete, Ctrl+Z), saves it, and runs the same
 # operations through `lexova edit`: the two files must be identical.
 #
 # Needs from ui-check.sh: $work, $build, start_editor, wait_window, keys, shot,
@@ -95,10 +95,23 @@ edit_through_the_view() {
   click "$kx" "$ky" 3
   shot 13-candidate-menu
   keys "$main" Down Return
+  # Find: the character after the caret selected, Find Next, then closed.
+  click "$sx" "$sy"
+  keys "$main" shift+Down ctrl+f
+  local dialog question
+  dialog=$(wait_window "^検索$")
+  xdotool windowfocus --sync "$dialog" 2> /dev/null || true
+  xdotool key --delay 60 Return
+  sleep 0.4
+  shot 13b-found
+  question=$(maybe_window "^Lexova PRO 訂正プログラム$")
+  [ -z "$question" ] || keys "$question" Escape
+  xdotool windowfocus --sync "$dialog" 2> /dev/null || true
+  xdotool key --delay 60 Escape
+  sleep 0.4
   # Replace: the character after the caret selected, replaced by "X" (Replace), then closed.
   click "$sx" "$sy"
   keys "$main" shift+Down ctrl+h
-  local dialog
   dialog=$(wait_window "^置換$")
   xdotool windowfocus --sync "$dialog" 2> /dev/null || true
   xdotool key --delay 60 Tab
@@ -107,7 +120,6 @@ edit_through_the_view() {
   sleep 0.4
   shot 14-replaced
   # No further hit on the page: the question to go on is answered No.
-  local question
   question=$(maybe_window "^Lexova PRO 訂正プログラム$")
   [ -z "$question" ] || keys "$question" Escape
   xdotool windowfocus --sync "$dialog" 2> /dev/null || true
@@ -141,6 +153,10 @@ edit_through_the_view() {
   cat > "$work/same.script" << EOF
 view 2 10
 menu $kx $ky 0
+click $sx $sy
+key down --shift
+find $code
+dialog close
 click $sx $sy
 key down --shift
 replace $code X
