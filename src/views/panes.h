@@ -118,7 +118,6 @@ class CImageView final : public QScrollArea {
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
-  bool focusNextPrevChild(bool next) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:

@@ -472,10 +472,6 @@ void CImageView::updateCursorShape(const QPoint& canvasPoint) {
                                                                                   : QCursor(Qt::IBeamCursor));
 }
 
-bool CImageView::focusNextPrevChild(bool next) {
-  return QScrollArea::focusNextPrevChild(next);
-}
-
 // ---- size ----------------------------------------------------------------------------------------
 
 void CImageView::updateVisibility() {
