@@ -23,17 +23,23 @@ std::vector<LineList::iterator> annotationLines(LineList& lines, int attr = -1) 
 
 // A link read from the file that attaching could not replace keeps its base line,
 // with its range brought inside it (file values are not checked when read). A
-// link to another annotation line annotates no text: it is dropped.
-void keepRangeWithinBase(COcrLine& l) {
-  if (!l.baseLine) return;
-  if (l.baseLine->attr != kAttrNone) {
-    l.baseLine = nullptr;
-    l.RCS = l.RCE = 0;
+// link to another annotation line, or to a line of no block list here, annotates
+// no text: it is dropped. Annotation lines precede their base line: one that a
+// file put after its base is moved before it, as attaching would have.
+void keepRangeWithinBase(LineList& lines, LineList::iterator l) {
+  if (!l->baseLine) return;
+  const auto base = std::find_if(lines.begin(), lines.end(), [&](const COcrLine& x) { return &x == l->baseLine; });
+  if (l->baseLine->attr != kAttrNone || base == lines.end()) {
+    l->baseLine = nullptr;
+    l->RCS = l->RCE = 0;
     return;
   }
-  const int n = std::max<int>(1, static_cast<int>(l.baseLine->chars.size()));
-  l.RCS = std::clamp(l.RCS, 1, n);
-  l.RCE = std::clamp(l.RCE, l.RCS, n);
+  const int n = std::max<int>(1, static_cast<int>(l->baseLine->chars.size()));
+  l->RCS = std::clamp(l->RCS, 1, n);
+  l->RCE = std::clamp(l->RCE, l->RCS, n);
+  const bool follows =
+      std::find_if(std::next(l), lines.end(), [&](const COcrLine& x) { return &x == l->baseLine; }) != lines.end();
+  if (!follows) lines.splice(base, lines, l);
 }
 
 // Annotations of one kind on one base line cover disjoint ranges (a base
@@ -72,7 +78,7 @@ PageResult ProcessPage(COcrPage& page, const settings::ReconstructionOptions& op
     for (const auto& l : annotations) SplitAnnotationLines(b, l, s);
     const auto toAttach = annotationLines(b.lines);
     AttachAnnotationLines(b, toAttach, s);
-    for (const auto& l : toAttach) keepRangeWithinBase(*l);
+    for (const auto& l : toAttach) keepRangeWithinBase(b.lines, l);
     keepRangesApart(b.lines);
     if (options.monoRuby) {
       for (const auto& l : annotationLines(b.lines, kAttrRuby)) SplitMonoRuby(b, l);

@@ -14,6 +14,7 @@
 #include "reconstruct/annotation.h"
 #include "support/invariants.h"
 #include "support/model_diff.h"
+#include "support/workfile.h"
 #include "workgen/workgen.h"
 
 namespace lexova::reconstruct {
@@ -151,6 +152,35 @@ TEST(AttachIndex, AgreesWithTheWalkOverTheBlock) {
     attachedSome += std::count_if(got.begin(), got.end(), [](const Result& r) { return r.base >= 0; });
   }
   EXPECT_GT(attachedSome, 300);  // the rounds do attach
+}
+
+TEST(FileLinks, AnAnnotationLinkedToALineBeforeItIsMovedBeforeItsBase) {
+  // The file links the ruby (LID 2 -> RLID 1) to the line before it; its box lies
+  // beside no character, so attaching cannot replace the link.
+  const std::string file = lexova::testing::workFile(
+      u"<page number=\"1\" file=\"p1.tif\">\n"
+      u"<block type=\"text\" direction=\"vertical\" x=\"0\" y=\"0\" width=\"900\" height=\"900\" sec=\"\">\n"
+      u"<line x=\"500\" y=\"100\" width=\"40\" height=\"88\" attr=\"\" LID=\"1\">\n"
+      u"<char x=\"500\" y=\"100\" width=\"40\" height=\"40\" num_cand=\"0\"><result CC=\"9\">漢</result></char>\n"
+      u"<char x=\"500\" y=\"144\" width=\"40\" height=\"40\" num_cand=\"0\"><result CC=\"9\">字</result></char>\n"
+      u"</line>\n"
+      u"<line x=\"100\" y=\"700\" width=\"20\" height=\"40\" attr=\"ruby\" LID=\"2\" RLID=\"1\" RCS=\"1\" "
+      u"RCE=\"9\">\n"
+      u"<char x=\"100\" y=\"700\" width=\"20\" height=\"20\" num_cand=\"0\"><result CC=\"9\">か</result></char>\n"
+      u"</line>\n"
+      u"</block>\n</page>\n");
+  io::MemorySource in(file);
+  std::unique_ptr<COcrPaper> paper = vuzozoviv::readPaper(in).paper;
+  ASSERT_TRUE(paper);
+  ASSERT_EQ(paper->pages.front().blocks.front().lines.back().attr, kAttrRuby);
+  settings::ReconstructionOptions o;
+  ProcessPage(paper->pages.front(), o, false, true);
+  const LineList& lines = paper->pages.front().blocks.front().lines;
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines.front().attr, kAttrRuby);  // now before the line it annotates
+  EXPECT_EQ(lines.front().baseLine, &lines.back());
+  EXPECT_EQ(lines.front().RCE, 2);  // the range within the base line
+  EXPECT_EQ(testing::brokenInvariant(*paper), "");
 }
 
 }  // namespace
