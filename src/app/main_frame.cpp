@@ -120,8 +120,10 @@ QString CMainFrame::pagePaneText() const {
 
 // ---- commands ------------------------------------------------------------------------------
 
-bool CMainFrame::carriesOut(int id, const void* owner) {
-  const auto* frame = static_cast<const CMainFrame*>(owner);
+namespace {
+
+// The commands the text view carries out (and decides the enabling of).
+bool viewCommand(int id) {
   switch (id) {
     case shell::kCopy:
     case shell::kPaste:
@@ -129,16 +131,23 @@ bool CMainFrame::carriesOut(int id, const void* owner) {
     case shell::kReplace:
     case shell::kNextReject:
     case shell::kPrevReject:
-    case shell::kRubyEdit: {
-      const bool clip = id == shell::kPaste && !frame->s_.host.clipboardText().empty();
-      return frame->model_->visible() && frame->model_->enabled(id, clip);
-    }
-    case shell::kSettings:
-      // The settings dialog comes with its own step.
-      return false;
-    default:
+    case shell::kRubyEdit:
       return true;
+    default:
+      return false;
   }
+}
+
+}  // namespace
+
+bool CMainFrame::carriesOut(int id, const void* owner) {
+  const auto* frame = static_cast<const CMainFrame*>(owner);
+  if (viewCommand(id)) {
+    const bool clip = id == shell::kPaste && !frame->s_.host.clipboardText().empty();
+    return frame->model_->visible() && frame->model_->enabled(id, clip);
+  }
+  // The settings dialog comes with its own step.
+  return id != shell::kSettings;
 }
 
 void CMainFrame::buildCommands() {
@@ -261,6 +270,11 @@ void CMainFrame::runCommand(int id) {
     updateCommands();
     return;
   }
+  if (viewCommand(id)) {
+    textView_->runCommand(id);
+    updateCommands();
+    return;
+  }
   settings::SettingsValues& v = s_.app.values.settings;
   switch (id) {
     case shell::kFileNew:
@@ -298,16 +312,7 @@ void CMainFrame::runCommand(int id) {
       editing::SetEditMode(model_->state(), *target_,
                            id == shell::kBlockEdit ? editing::EditMode::Block : editing::EditMode::Character);
       break;
-    case shell::kCopy:
-    case shell::kPaste:
-    case shell::kFind:
-    case shell::kReplace:
-    case shell::kNextReject:
-    case shell::kPrevReject:
-    case shell::kRubyEdit:
-      textView_->runCommand(id);
-      updateCommands();
-      return;
+
     case shell::kHorizontalText:
     case shell::kVerticalText:
     case shell::kTextOnly:

@@ -78,6 +78,11 @@ MenuEntry entry(MenuEntry::Action action, std::u16string text = {}, int data = 0
   return e;
 }
 
+// A canvas coordinate in page-image pixels: divided by the display scale, truncated.
+long long toPage(long long v, double scale) {
+  return static_cast<long long>(std::trunc(static_cast<double>(v) / (scale > 0 ? scale : 1)));
+}
+
 int blockIndex(const COcrPage& page, const COcrBlock* block) {
   int i = 0;
   for (const COcrBlock& b : page.blocks) {
@@ -320,9 +325,8 @@ bool TextViewModel::cursorAtPoint(const layout::PageGeometry& g, long long x, lo
   const COcrBlock* block = nullptr;
   if (withinBlock && textLayout_ == layout::kLayoutDisplay) {
     // The block frame under the point, in page pixels (truncated).
-    const double scale = g.scale > 0 ? g.scale : 1;
-    const auto px = static_cast<long long>(std::trunc(static_cast<double>(x) / scale));
-    const auto py = static_cast<long long>(std::trunc(static_cast<double>(y) / scale));
+    const long long px = toPage(x, g.scale);
+    const long long py = toPage(y, g.scale);
     const int i = editing::FrameAt(t_.pageEntry(), px, py);
     if (i < 0 || i >= static_cast<int>(p->blocks.size())) return false;
     block = &*std::next(p->blocks.begin(), i);
@@ -366,8 +370,8 @@ Update TextViewModel::leftPress(const layout::PageGeometry& g, long long x, long
   const bool layoutDisplay = textLayout_ == layout::kLayoutDisplay;
   const double scale = g.scale > 0 ? g.scale : 1;
   if (s_.mode == EditMode::Block && layoutDisplay) {
-    const auto px = static_cast<long long>(std::trunc(static_cast<double>(x) / scale));
-    const auto py = static_cast<long long>(std::trunc(static_cast<double>(y) / scale));
+    const long long px = toPage(x, scale);
+    const long long py = toPage(y, scale);
     Update u;
     if (editing::SelectFrameAt(s_, t_, px, py)) {
       u.damage = Damage::Page;  // the frames are drawn again
@@ -427,10 +431,7 @@ Update TextViewModel::leftDrag(const layout::PageGeometry& g, long long x, long 
 Update TextViewModel::leftRelease(const layout::PageGeometry& g, long long x, long long y, bool shift) {
   if (banding_) {
     banding_ = false;
-    const editing::Band band{static_cast<long long>(std::trunc(static_cast<double>(bandX0_) / scale_)),
-                             static_cast<long long>(std::trunc(static_cast<double>(bandY0_) / scale_)),
-                             static_cast<long long>(std::trunc(static_cast<double>(x) / scale_)),
-                             static_cast<long long>(std::trunc(static_cast<double>(y) / scale_))};
+    const editing::Band band{toPage(bandX0_, scale_), toPage(bandY0_, scale_), toPage(x, scale_), toPage(y, scale_)};
     Update u = apply(editing::MergeBlocksInRect(s_, t_, band), nullptr);
     if (u.damage == Damage::None) u.damage = Damage::Page;  // the band and the frames are drawn again
     return u;
@@ -450,10 +451,8 @@ Update TextViewModel::rightPress(const layout::PageGeometry& g, long long x, lon
   run_.interrupt();
   if (s_.mode == EditMode::Block) {
     if (textLayout_ != layout::kLayoutDisplay) return {};
-    const double scale = g.scale > 0 ? g.scale : 1;
     Update u;
-    if (editing::SelectFrameAt(s_, t_, static_cast<long long>(std::trunc(static_cast<double>(x) / scale)),
-                               static_cast<long long>(std::trunc(static_cast<double>(y) / scale)))) {
+    if (editing::SelectFrameAt(s_, t_, toPage(x, g.scale), toPage(y, g.scale))) {
       u.damage = Damage::Page;
     }
     remember();
@@ -474,9 +473,7 @@ Update TextViewModel::rightPress(const layout::PageGeometry& g, long long x, lon
 bool TextViewModel::verticalBlockAt(const layout::PageGeometry& g, long long x, long long y) const {
   COcrPage* p = page();
   if (!p) return false;
-  const double scale = g.scale > 0 ? g.scale : 1;
-  const int i = editing::FrameAt(t_.pageEntry(), static_cast<long long>(std::trunc(static_cast<double>(x) / scale)),
-                                 static_cast<long long>(std::trunc(static_cast<double>(y) / scale)));
+  const int i = editing::FrameAt(t_.pageEntry(), toPage(x, g.scale), toPage(y, g.scale));
   if (i < 0 || i >= static_cast<int>(p->blocks.size())) return false;
   const COcrBlock& b = *std::next(p->blocks.begin(), i);
   return (b.type == kBlockText || b.type == kBlockTable) && b.direction == kVertical;
@@ -494,9 +491,8 @@ Menu TextViewModel::contextMenu(const layout::PageGeometry& g, long long x, long
   Menu menu;
   COcrPage* p = page();
   if (!p) return menu;
-  const double scale = g.scale > 0 ? g.scale : 1;
-  const auto px = static_cast<long long>(std::trunc(static_cast<double>(x) / scale));
-  const auto py = static_cast<long long>(std::trunc(static_cast<double>(y) / scale));
+  const long long px = toPage(x, g.scale);
+  const long long py = toPage(y, g.scale);
   const bool layoutDisplay = textLayout_ == layout::kLayoutDisplay;
   const int frame = layoutDisplay ? editing::FrameAt(t_.pageEntry(), px, py) : -1;
   if (s_.mode == EditMode::Block && layoutDisplay && frame >= 0 && frame == s_.currentFrame) {

@@ -119,14 +119,7 @@ class CImageView::Canvas final : public QWidget {
       return;
     }
     geometry_ = std::move(next);
-    area = layout::unite(area, layout::lineBounds(geometry_, line));
-    const QRect r = qrect(area);
-    QPainter p(&image_);
-    p.setClipRect(r);
-    p.fillRect(r, Qt::white);
-    painter_.paint(p, geometry_, &area);
-    p.end();
-    update(r);
+    repaintArea(layout::unite(area, layout::lineBounds(geometry_, line)));
   }
 
   // The page laid out again; only what the draw list changed is painted again
@@ -143,7 +136,12 @@ class CImageView::Canvas final : public QWidget {
     }
     const layout::Rect area = layout::changedArea(geometry_, next);
     geometry_ = std::move(next);
-    if (area.width <= 0 || area.height <= 0) return;
+    if (area.width > 0 && area.height > 0) repaintArea(area);
+  }
+
+ private:
+  // Paints an area of the off-screen image again from the draw list.
+  void repaintArea(const layout::Rect& area) {
     const QRect r = qrect(area);
     QPainter p(&image_);
     p.setClipRect(r);
