@@ -105,6 +105,9 @@ int MakeSubPictImageFromPict(const CPICT_INFO& src, int left, int top, int right
 // one-bit (a pixel is black when at least half of what it covers is). Mode 0 and 1
 // are the same filter here.
 int MakeShrinkImageFromPict(const CPICT_INFO& src, CPICT_INFO& dst, double ratio, int mode = 1);
+// The same for the screen: a one-bit picture becomes 8-bit gray (255 white), each
+// pixel the share of white it covers, so thin strokes stay visible when reduced.
+int MakeGrayShrinkImageFromPict(const CPICT_INFO& src, CPICT_INFO& dst, double ratio);
 // src enlarged by ratio (> 1), each pixel repeated.
 int MakeExpandImageFromPict(const CPICT_INFO& src, CPICT_INFO& dst, double ratio);
 // p turned by 90, 180 or 270 degrees clockwise, in place.
