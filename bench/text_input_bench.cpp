@@ -17,7 +17,7 @@
 #include "editing/block_frames.h"
 #include "host/scripted_host.h"
 #include "textview/text_view_model.h"
-#include "views/panes.h"
+#include "views/text_view.h"
 
 using namespace lexova;
 

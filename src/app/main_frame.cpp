@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -22,7 +23,8 @@
 #include "app/qt_host.h"
 #include "editing/cursor.h"
 #include "shell/session.h"
-#include "views/panes.h"
+#include "pageview/image_geometry.h"
+#include "views/text_view.h"
 
 namespace lexova::app {
 namespace {
@@ -54,6 +56,22 @@ CMainFrame::CMainFrame(FrameServices services) : s_(std::move(services)) {
   target_ = std::make_unique<DocumentEditTarget>(s_.doc, s_.host, &s_.app.table);
   model_ = std::make_unique<textview::TextViewModel>(*target_, viewState_);
   textView_->setModel(model_.get(), [this] { return layoutSettings(); });
+  // One decoded page image for the image view, the text view and the preview.
+  textView_->setPageImage(&pageImage_);
+  imageView_->setPageImage(&pageImage_);
+  imageView_->setFocusTarget(textView_);
+  pageList_->setPageImage(&pageImage_);
+  connect(pageList_, &views::CPSelectView::pageChosen, this, &CMainFrame::choosePage);
+  connect(pageList_, &views::CPSelectView::scaleChosen, this, [this](int entry) {
+    runCommand(shell::kScaleFirst + entry);
+    if (textView_->isVisible()) textView_->setFocus(Qt::OtherFocusReason);
+  });
+  connect(textView_, &views::CImageView::cursorMoved, this, &CMainFrame::followCursor);
+  // The image view and the text view scroll together in layout display.
+  for (QScrollBar* bar : {textView_->horizontalScrollBar(), textView_->verticalScrollBar()}) {
+    connect(bar, &QScrollBar::valueChanged, this, [this] { syncScroll(true); });
+  }
+  connect(imageView_, &views::CDrawView::scrolled, this, [this] { syncScroll(false); });
   textView_->onRegisterChoice = [this](bool on) { s_.app.values.settings.registerReplacements = on ? 1 : 0; };
   connect(textView_, &views::CImageView::edited, this, &CMainFrame::textEdited);
   connect(textView_, &views::CImageView::status, this, [this](const QString& text) {
@@ -522,12 +540,72 @@ void CMainFrame::textEdited(bool pageChanged) {
   setWindowTitle(qs(shell::windowCaption(s_.doc)));
   pagePane_->setText(qs(shell::pagePaneText(s_.doc)));
   if (pageChanged) {
-    pageList_->showDocument(s_.doc);
-    imageView_->showDocument(s_.doc);
+    pageList_->showDocument(s_.doc, layoutSettings().scale);
+    // The text view laid the new page out before its image was read: line images
+    // need it drawn again.
+    if (showPageImage() && (textLayout_ != 2 || imageMode_ == 2)) textView_->refreshPage();
+    reportMissingImage();
   } else {
-    pageList_->markPage(s_.doc, s_.doc.currentPage);
+    pageList_->markPage(s_.doc.currentPage);
   }
   updateCommands();
+}
+
+bool CMainFrame::showPageImage() {
+  const COcrPage* page = s_.doc.paper() ? s_.doc.page(s_.doc.currentPage) : nullptr;
+  const bool changed = pageImage_.show(page ? s_.doc.pageImagePath(s_.doc.currentPage) : std::u16string());
+  imageView_->showPage(page, layoutSettings().scale, s_.doc.paper() != nullptr, textLayout_);
+  if (changed) pageList_->showPreview();
+  return changed;
+}
+
+void CMainFrame::reportMissingImage() {
+  const COcrPage* page = s_.doc.paper() ? s_.doc.page(s_.doc.currentPage) : nullptr;
+  if (!page || pageImage_.picture() != nullptr) {
+    missingReported_ = -1;
+    return;
+  }
+  // Said once per page in the status bar; painting never raises a dialog.
+  if (missingReported_ == s_.doc.currentPage) return;
+  missingReported_ = s_.doc.currentPage;
+  statusBar()->showMessage(qs(pageview::missingImageText(page->fullpath)));
+}
+
+void CMainFrame::followCursor() {
+  const editing::EditCursor& c = model_->state().cursor;
+  layout::Rect box{-1, -1, 0, 0};
+  std::optional<layout::Rect> line;
+  if (c.set() && editMode_ == 3) {
+    if (!c.atEnd()) box = pageview::charBox(*c.ch);
+    line = layout::Rect{c.line->x, c.line->y, c.line->width, c.line->height};
+  }
+  imageView_->setHighlight(box);
+  pageList_->frameLine(line);
+}
+
+void CMainFrame::syncScroll(bool fromText) {
+  // Only in layout display, where both show the page at one scale; never from
+  // inside another synchronisation.
+  if (syncing_ || textLayout_ != 2 || !imageView_->isVisible() || !textView_->isVisible()) return;
+  syncing_ = true;
+  if (fromText) {
+    imageView_->scrollTo(textView_->horizontalScrollBar()->value(), textView_->verticalScrollBar()->value());
+  } else {
+    const QPoint at = imageView_->scrollPosition();
+    textView_->horizontalScrollBar()->setValue(at.x());
+    textView_->verticalScrollBar()->setValue(at.y());
+  }
+  syncing_ = false;
+}
+
+void CMainFrame::choosePage(int index) {
+  if (!s_.doc.paper() || index < 0 || index >= s_.doc.pageCount() || index == s_.doc.currentPage) return;
+  s_.doc.currentPage = index;
+  refresh();
+  if (textView_->isVisible()) {
+    textView_->activateWindow();
+    textView_->setFocus(Qt::OtherFocusReason);
+  }
 }
 
 void CMainFrame::updateLockPanes() {
@@ -542,9 +620,10 @@ void CMainFrame::updateLockPanes() {
 void CMainFrame::refresh() {
   setWindowTitle(qs(shell::windowCaption(s_.doc)));
   pagePane_->setText(qs(shell::pagePaneText(s_.doc)));
-  pageList_->showDocument(s_.doc);
-  imageView_->showDocument(s_.doc);
+  pageList_->showDocument(s_.doc, layoutSettings().scale);
+  showPageImage();
   showTextPage();
+  reportMissingImage();
   updateCommands();
 }
 

@@ -17,6 +17,7 @@
 #include "document/lifecycle/document.h"
 #include "document/lifecycle/document_edit.h"
 #include "layout/page_layout.h"
+#include "pageview/page_image.h"
 #include "shell/commands.h"
 #include "shell/frame_layout.h"
 #include "shell/session.h"
@@ -80,6 +81,8 @@ class CMainFrame final : public QMainWindow {
   void refresh();
   // The text view's model (cursor, selection, dialogs' state).
   textview::TextViewModel& textModel() { return *model_; }
+  // The current page's decoded image, shared by the views.
+  const pageview::PageImage& pageImage() const { return pageImage_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -102,6 +105,16 @@ class CMainFrame final : public QMainWindow {
   void showTextPage();
   // After the text view changed the document: marks, caption, page pane, commands.
   void textEdited(bool pageChanged);
+  // The current page's image read (when it is another file) and shown in the
+  // image view and the preview; whether the picture changed.
+  bool showPageImage();
+  // The status bar says once per page that its image is missing.
+  void reportMissingImage();
+  // The image view's frame and the preview's line frame at the cursor.
+  void followCursor();
+  void syncScroll(bool fromText);
+  // A row of the page list was chosen.
+  void choosePage(int index);
   static bool carriesOut(int id, const void* owner);
 
   // layout
@@ -142,6 +155,9 @@ class CMainFrame final : public QMainWindow {
   std::unique_ptr<DocumentEditTarget> target_;
   textview::ViewState viewState_;
   std::unique_ptr<textview::TextViewModel> model_;
+  pageview::PageImage pageImage_;
+  int missingReported_ = -1;
+  bool syncing_ = false;
 
   int editMode_ = 3;
   int textLayout_ = 2;

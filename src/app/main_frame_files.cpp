@@ -14,7 +14,7 @@
 #include "platform/folders.h"
 #include "shell/session.h"
 #include "text/utf.h"
-#include "views/panes.h"
+#include "views/text_view.h"
 
 namespace lexova::app {
 namespace {

@@ -1,6 +1,7 @@
 // lexova render: opens a work file as the editor does and draws one page of the
-// text view off screen, with the editor's own layout and painter, into a PNG file
-// (written through the safe file writer).
+// text view off screen, with the editor's own layout and painter and the line and
+// block images cut from the page's image (found as the editor finds it), into a
+// PNG file (written through the safe file writer).
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
@@ -9,7 +10,10 @@
 
 #include "cli/commands.h"
 #include "cli/view_options.h"
+#include "document/lifecycle/page_images.h"
 #include "io/byte_io.h"
+#include "pageview/page_image.h"
+#include "text/utf.h"
 #include "platform/folders.h"
 #include "views/page_painter.h"
 
@@ -47,6 +51,9 @@ int runRender(Context& ctx, const Args& args) {
   {
     QPainter painter(&image);
     views::PagePainter pagePainter;
+    pageview::PageImage pageImage;
+    pageImage.show(resolvePageImage(*page, u"", text::fromUtf8(p->positional[0])));
+    pagePainter.setPageImage(&pageImage);
     pagePainter.paint(painter, g);
   }
   if (g.limited) printError("note: the page is larger than an image may be: only its first part is drawn");

@@ -158,12 +158,6 @@ std::u16string scaleEntryText(int entry) {
   return ascii(buf) + u"％";
 }
 
-std::u16string pageCounterText(int current, int count) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%4d / %4d", current, count);
-  return ascii(buf);
-}
-
 std::u16string missingImageText(std::u16string_view path) {
   return std::u16string(path) + u"は見つかりません";
 }

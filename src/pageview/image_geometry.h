@@ -80,8 +80,6 @@ Rect previewFrame(const Rect& r, double previewScale);
 int scaleEntry(double scale);
 // "%2.2d ％" for entry 0..9.
 std::u16string scaleEntryText(int entry);
-// The status bar's page counter: "%4d / %4d".
-std::u16string pageCounterText(int current, int count);
 // The image view's message for a page whose image is not found.
 std::u16string missingImageText(std::u16string_view path);
 

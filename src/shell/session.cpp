@@ -1,6 +1,7 @@
 #include "shell/session.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace lexova::shell {
@@ -51,12 +52,13 @@ std::u16string windowCaption(const DAdovoVodovoDez& doc) {
 
 std::u16string pagePaneText(const DAdovoVodovoDez& doc) {
   const int count = doc.pageCount();
-  const int current = count > 0 && doc.currentPage >= 0 ? doc.currentPage + 1 : 0;
-  std::u16string out = u"(";
-  for (const char c : std::to_string(current)) out += static_cast<char16_t>(c);
-  out += u'/';
-  for (const char c : std::to_string(count)) out += static_cast<char16_t>(c);
-  return out + u")";
+  if (doc.paper() == nullptr || count <= 0) return u"(0/0)";
+  const int current = doc.currentPage >= 0 ? doc.currentPage + 1 : 0;
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%4d / %4d", current, count);
+  std::u16string out;
+  for (const char* c = buf; *c; ++c) out += static_cast<char16_t>(*c);
+  return out;
 }
 
 }  // namespace lexova::shell

@@ -43,7 +43,8 @@ void addRecentFile(std::vector<std::u16string>& recent, const std::u16string& pa
 // The window caption: "Lexova PRO 訂正プログラム " and the document's title.
 std::u16string windowCaption(const DAdovoVodovoDez& doc);
 
-// The status-bar page pane: "(current/count)", "(0/0)" without a paper.
+// The status-bar page pane: "%4d / %4d" (the current page from 1, the page count),
+// "(0/0)" without pages.
 std::u16string pagePaneText(const DAdovoVodovoDez& doc);
 
 }  // namespace lexova::shell

@@ -10,6 +10,7 @@
 #include "export/office/glyph_font.h"
 #include "platform/fonts.h"
 #include "text/utf.h"
+#include "views/picture.h"
 
 namespace lexova::views {
 namespace {
@@ -111,7 +112,8 @@ void PagePainter::paint(QPainter& p, const layout::PageGeometry& g, const layout
         break;
       case layout::DrawOp::LineImage:
       case layout::DrawOp::BlockImage:
-        break;  // the page image's parts come with the page image view
+        if (image_) drawPagePart(p, *image_, op.source, op.sourceRotation, op.rect);
+        break;
     }
   }
 }

@@ -2,7 +2,8 @@
 // the stored face names, vertical runs upright with the font's vertical glyph
 // forms (HarfBuzz 'vert'), rotated by the colour-mode table where a face has
 // none, glyphs stretched into their boxes for Fast 0, a visible code box for a
-// character no installed face covers. Page images come with the image step.
+// character no installed face covers, and the line and block images cut from the
+// page image.
 #pragma once
 
 #include <QFont>
@@ -22,6 +23,9 @@ class QPainter;
 namespace lexova::office {
 class GlyphFont;
 }
+namespace lexova::pageview {
+class PageImage;
+}
 
 namespace lexova::views {
 
@@ -35,6 +39,9 @@ class PagePainter {
   // Paints the operations, or only those that may touch `within` (the painter
   // is expected to clip to it).
   void paint(QPainter& p, const layout::PageGeometry& g, const layout::Rect* within = nullptr);
+
+  // The page image the line and block images are cut from (nullptr: none drawn).
+  void setPageImage(const pageview::PageImage* image) { image_ = image; }
 
   // The installed family a stored face name resolves to.
   QString familyFor(const std::u16string& face);
@@ -62,6 +69,7 @@ class PagePainter {
   std::map<std::u16string, Face> faces_;
   std::map<std::tuple<std::u16string, int, int, int>, Sized> sized_;
   QString fallback_;
+  const pageview::PageImage* image_ = nullptr;
 };
 
 }  // namespace lexova::views

@@ -19,10 +19,13 @@
 #include <memory>
 
 #include "editing/cursor.h"
+#include "pageview/image_geometry.h"
+#include "pageview/page_image.h"
 #include "shell/commands.h"
 #include "views/edit_dialogs.h"
 #include "views/page_painter.h"
-#include "views/panes.h"
+#include "views/text_view.h"
+#include "views/picture.h"
 
 namespace lexova::views {
 namespace {
@@ -105,6 +108,7 @@ class CImageView::Canvas final : public QWidget {
 
   const layout::PageGeometry& geometry() const { return geometry_; }
   const QImage& image() const { return image_; }
+  void setPageImage(const pageview::PageImage* image) { painter_.setPageImage(image); }
 
   void redrawLine(const COcrPage* page, const layout::LayoutSettings& settings, std::size_t line) {
     if (!page || image_.isNull() || line >= geometry_.lines.size()) {
@@ -197,6 +201,11 @@ CImageView::CImageView(QWidget* parent) : QScrollArea(parent), canvas_(new Canva
   viewport()->setPalette(pal);
   viewport()->setBackgroundRole(QPalette::Window);
   viewport()->setAutoFillBackground(true);
+  // The one-line image window lies over the text and moves with it.
+  lineWindow_ = new CImgWindow(viewport());
+  for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()}) {
+    connect(bar, &QScrollBar::valueChanged, this, &CImageView::updateLineWindow);
+  }
 }
 
 CImageView::~CImageView() = default;
@@ -212,6 +221,62 @@ void CImageView::showPage(const COcrPage* page, const layout::LayoutSettings& se
   if (model_) emphasised_ = model_->emphasisedLine();
   emit status(canvas_->geometry().limited ? QStringLiteral("ページが大きいため、表示されている部分だけを描いています。")
                                           : QString());
+  updateLineWindow();
+  emit cursorMoved();
+}
+
+void CImageView::setPageImage(pageview::PageImage* image) {
+  pageImage_ = image;
+  canvas_->setPageImage(image);
+}
+
+void CImageView::updateLineWindow() {
+  const auto hide = [this] {
+    lineWindow_->hide();
+    windowSource_ = {};
+  };
+  if (!model_ || !settings_ || !pageImage_ || !isVisible()) return hide();
+  const layout::LayoutSettings s = settings_();
+  const layout::PageGeometry& g = canvas_->geometry();
+  const editing::EditCursor& cursor = model_->state().cursor;
+  const int index = cursor.set() ? model_->cursorLineIndex(g) : -1;
+  if (!pageview::lineWindowWanted(s.display, s.editMode, s.imageMode, index >= 0)) return hide();
+  const layout::LineGeometry& lg = g.lines[static_cast<std::size_t>(index)];
+  const COcrLine& line = *lg.line;
+  const COcrLine* previous = cursor.line != cursor.lines().begin() ? &*std::prev(cursor.line) : nullptr;
+  const layout::Rect source = pageview::clipToImage(pageview::lineImageSource(previous, line, lg.vertical),
+                                                    pageImage_->width(), pageImage_->height());
+  if (pageview::isEmpty(source)) return hide();
+  if (source != windowSource_ || pageImage_->generation() != windowGeneration_ || g.scale != windowScale_) {
+    windowSource_ = source;
+    windowGeneration_ = pageImage_->generation();
+    windowScale_ = g.scale;
+    QImage image = toQImage(pageImage_->cut(source));
+    const pageview::Size size = pageview::lineImageSize(source, g.scale);
+    const QSize shown(static_cast<int>(size.width), static_cast<int>(size.height));
+    if (!image.isNull() && image.size() != shown) {
+      image = image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    lineWindow_->setImage(image);
+  }
+  pageview::LineWindowInput in;
+  in.line = {lg.vertical ? lg.originX - line.width : lg.originX, lg.originY, line.width, line.height};
+  in.vertical = lg.vertical;
+  in.table = lg.block != nullptr && lg.block->type == kBlockTable;
+  in.scale = g.scale;
+  in.scrollX = horizontalScrollBar()->value();
+  in.scrollY = verticalScrollBar()->value();
+  in.horizontalPlace = s.values.horizontalImagePosition;
+  in.verticalPlace = s.values.verticalImagePosition;
+  in.width = lineWindow_->width();
+  in.height = lineWindow_->height();
+  in.viewportWidth = viewport()->width();
+  in.viewportHeight = viewport()->height();
+  const std::optional<layout::Rect> at = pageview::lineWindowRect(in);
+  if (!at) return lineWindow_->hide();
+  lineWindow_->move(static_cast<int>(at->x), static_cast<int>(at->y));
+  lineWindow_->show();
+  lineWindow_->raise();
 }
 
 void CImageView::redrawLine(const COcrPage* page, const layout::LayoutSettings& settings, std::size_t line) {
@@ -260,6 +325,10 @@ void CImageView::applyUpdate(const textview::Update& u) {
   }
   if (u.changed || u.pageChanged) emit edited(u.pageChanged);
   if (u.caret && QGuiApplication::inputMethod()) QGuiApplication::inputMethod()->update(Qt::ImQueryAll);
+  if (u.caret || u.pageChanged || u.damage != editing::Damage::None) {
+    updateLineWindow();
+    emit cursorMoved();
+  }
 }
 
 void CImageView::scrollToCaret() {
@@ -478,10 +547,12 @@ void CImageView::updateVisibility() {
 void CImageView::resizeEvent(QResizeEvent* event) {
   QScrollArea::resizeEvent(event);
   updateVisibility();
+  updateLineWindow();
 }
 void CImageView::showEvent(QShowEvent* event) {
   QScrollArea::showEvent(event);
   updateVisibility();
+  updateLineWindow();
 }
 void CImageView::hideEvent(QHideEvent* event) {
   QScrollArea::hideEvent(event);

@@ -7,6 +7,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTreeView>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QSplitter>
@@ -24,7 +29,7 @@
 #include "settings/values.h"
 #include "shell/commands.h"
 #include "support/page_builder.h"
-#include "views/panes.h"
+#include "views/text_view.h"
 
 using namespace lexova;
 using namespace lexova::app;
@@ -185,7 +190,7 @@ class MainFrameTest : public QObject {
     f.dropFiles({dir_.filePath("UPPER.XML")});
     QCOMPARE(s->doc.pageCount(), 6);
     QCOMPARE(f.windowTitle(), QStringLiteral("Lexova PRO 訂正プログラム UPPER.XML"));
-    QVERIFY(f.pagePaneText().endsWith(QStringLiteral("/6)")));
+    QVERIFY(f.pagePaneText().endsWith(QStringLiteral(" /    6")));
     QCOMPARE(qs(s->app.values.recentFiles.front()), dir_.filePath("UPPER.XML"));
   }
 
@@ -284,6 +289,90 @@ class MainFrameTest : public QObject {
     f.runCommand(shell::kPaste);
     QCOMPARE(lexova::testing::lineText(*f.textModel().state().cursor.line), afterBackspace);
     view->show();
+  }
+
+  void thePageImageAndThePageListFollowTheCursor() {
+    // The sample with its page images, in a folder of its own.
+    QDir(dir_.path()).mkpath(QStringLiteral("scans/rashomon"));
+    const QString work = dir_.filePath("scans/rashomon.xml");
+    QVERIFY(QFile::copy(sample(), work));
+    for (const QString& name : QDir(LEXOVA_SOURCE_DIR "/samples/rashomon").entryList(QDir::Files)) {
+      QVERIFY(QFile::copy(LEXOVA_SOURCE_DIR "/samples/rashomon/" + name, dir_.filePath("scans/rashomon/" + name)));
+    }
+    auto s = start();
+    CMainFrame& f = *s->frame;
+    f.dropFiles({work});
+    auto* image = qobject_cast<views::CDrawView*>(f.imageView());
+    auto* list = qobject_cast<views::CPSelectView*>(f.pageList());
+    auto* text = qobject_cast<views::CImageView*>(f.textView());
+    QVERIFY(image && list && text);
+    const COcrPage& first = *s->doc.page(s->doc.currentPage);
+    // At 50 % the page is drawn reduced, in gray; the cursor character is framed.
+    QCOMPARE(s->app.values.settings.displayScale, 50);
+    QCOMPARE(image->shownImage().width(), static_cast<int>(std::lround(first.width * 0.5)));
+    QCOMPARE(image->shownImage().format(), QImage::Format_Grayscale8);
+    QCOMPARE(f.pageImage().decodes(), 1);
+    const editing::EditCursor& cursor = f.textModel().state().cursor;
+    QVERIFY(cursor.set() && !cursor.atEnd());
+    QCOMPARE(image->highlight(), (layout::Rect{cursor.ch->x, cursor.ch->y, cursor.ch->width, cursor.ch->height}));
+    QVERIFY(list->previewFrame().has_value());
+    QVERIFY(!list->preview().isNull());
+    QVERIFY(list->preview().width() <= list->width());
+    // A typed character: the image is not read again; the typed character has no
+    // box, so with the cursor on it nothing is framed; its row gets its "*".
+    text->setFocus();
+    QTest::keyClicks(text, QStringLiteral("x"));
+    QTest::keyClick(text, first.blocks.front().direction == kVertical ? Qt::Key_Up : Qt::Key_Left);
+    QCOMPARE(f.pageImage().decodes(), 1);
+    QCOMPARE(image->highlight().x, -1LL);
+    QCOMPARE(list->list()->model()->index(s->doc.currentPage, 0).data().toString(), QStringLiteral("*"));
+    // Scrolling the text scrolls the image in layout display.
+    text->verticalScrollBar()->setValue(300);
+    QCOMPARE(image->scrollPosition().y(), 300);
+    image->verticalScrollBar()->setValue(120);
+    QCOMPARE(text->verticalScrollBar()->value(), 120);
+    // Alt+S: the cursor line's image next to it, over the text view, never focused.
+    f.runCommand(shell::kLineImage);
+    QVERIFY(text->lineWindow()->isVisible());
+    QCOMPARE(text->lineWindow()->parentWidget(), text->viewport());
+    QVERIFY(!text->lineWindow()->image().isNull());
+    QVERIFY(text->hasFocus());
+    f.runCommand(shell::kBlockEdit);
+    QVERIFY(!text->lineWindow()->isVisible());
+    f.runCommand(shell::kCharEdit);
+    // Another row of the page list: the page, the counter, the preview change;
+    // the text view has the focus.
+    const QImage previewBefore = list->preview();
+    list->list()->setCurrentIndex(list->list()->model()->index(2, 1));
+    QCOMPARE(s->doc.currentPage, 2);
+    QCOMPARE(f.pagePaneText(), QStringLiteral("   3 /    6"));
+    QCOMPARE(f.pageImage().decodes(), 2);
+    QVERIFY(list->preview() != previewBefore);
+    QVERIFY(text->hasFocus());
+    // The scale box: 100 % draws the page at its own size.
+    emit list->scaleBox()->activated(9);
+    QCOMPARE(s->app.values.settings.displayScale, 100);
+    QCOMPARE(image->shownImage().width(), s->doc.page(2)->width);
+    QCOMPARE(f.pageImage().decodes(), 2);
+    // In text display the views do not scroll together.
+    f.runCommand(shell::kHorizontalText);
+    const QPoint imageAt = image->scrollPosition();
+    text->verticalScrollBar()->setValue(text->verticalScrollBar()->maximum());
+    QCOMPARE(image->scrollPosition(), imageAt);
+    // The images moved away: the area is grey with the message, said once in the
+    // status bar, and no dialog is raised.
+    f.runCommand(shell::kTextOnly);
+    QVERIFY(QDir(dir_.filePath("scans")).rename(QStringLiteral("rashomon"), QStringLiteral("moved")));
+    const std::size_t messages = s->host.messages.size();
+    list->list()->setCurrentIndex(list->list()->model()->index(3, 1));
+    QCOMPARE(s->doc.currentPage, 3);
+    QVERIFY(image->shownImage().isNull());
+    QVERIFY(image->missingText().endsWith(QStringLiteral("p04.tifは見つかりません")));
+    QCOMPARE(f.statusBar()->currentMessage(), image->missingText());
+    QVERIFY(list->preview().isNull());
+    image->repaint();
+    QTest::keyClick(text, Qt::Key_Down);
+    QCOMPARE(s->host.messages.size(), messages);
   }
 
   void exportWritesTheChosenTypeAndRemembersIt() {

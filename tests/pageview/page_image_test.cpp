@@ -126,7 +126,6 @@ TEST(PageList, PreviewScaleEntriesAndCounter) {
   EXPECT_EQ(scaleEntry(1.0), 9);
   EXPECT_EQ(scaleEntryText(0), u"10 ％");
   EXPECT_EQ(scaleEntryText(9), u"100 ％");
-  EXPECT_EQ(pageCounterText(3, 12), u"   3 /   12");
   EXPECT_EQ(missingImageText(u"C:\\scan\\p1.tif"), u"C:\\scan\\p1.tifは見つかりません");
 }
 

@@ -8,7 +8,7 @@
 
 #include "document/lifecycle/open_paper.h"
 #include "layout/page_layout.h"
-#include "views/panes.h"
+#include "views/text_view.h"
 
 using namespace lexova;
 

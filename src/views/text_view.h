@@ -1,7 +1,5 @@
-// The three panes of the main frame: the page list (CPSelectView), the page image
-// view (CDrawView) and the text view (CImageView). The steps that draw text, take
-// input and show page images fill them; until then each shows which document and
-// page it stands for.
+// The text view (CImageView), with the main frame's other panes: the page list
+// (CPSelectView) and the page image view (CDrawView).
 #pragma once
 
 #include <QFrame>
@@ -13,49 +11,14 @@
 #include "document/lifecycle/document.h"
 #include "layout/page_layout.h"
 #include "textview/text_view_model.h"
+#include "views/image_view.h"
+#include "views/page_list.h"
 
 class QDialog;
-class QLabel;
-class QListWidget;
 
 namespace lexova::views {
 
 class SearchDialog;
-
-class Pane : public QFrame {
-  Q_OBJECT
-
- public:
-  Pane(const QString& role, QWidget* parent);
-  // Shows the document's title and its page counter.
-  virtual void showDocument(const DAdovoVodovoDez& doc);
-
- protected:
-  QLabel* label_;
-  QString role_;
-};
-
-class CPSelectView final : public QFrame {
-  Q_OBJECT
-
- public:
-  explicit CPSelectView(QWidget* parent);
-  // The pages, one row each, "*" beside the ones edited since the last save.
-  void showDocument(const DAdovoVodovoDez& doc);
-  // One page's row again (its "*").
-  void markPage(const DAdovoVodovoDez& doc, int index);
-  QListWidget* list() const { return list_; }
-
- private:
-  QListWidget* list_;
-};
-
-class CDrawView final : public Pane {
-  Q_OBJECT
-
- public:
-  explicit CDrawView(QWidget* parent) : Pane(QStringLiteral("画像"), parent) {}
-};
 
 // The text view: the current page's text laid out and painted, and the place
 // where correction happens. The page is painted once into an off-screen image at
@@ -81,6 +44,11 @@ class CImageView final : public QScrollArea {
   void redrawLine(const COcrPage* page, const layout::LayoutSettings& settings, std::size_t line);
   // The model's current page laid out and painted again.
   void refreshPage();
+  // The page image the line and block images and the one-line window are cut from.
+  void setPageImage(pageview::PageImage* image);
+  // The one-line image window (tests), and its place and image again.
+  CImgWindow* lineWindow() const { return lineWindow_; }
+  void updateLineWindow();
   // Repaints what an input changed and tells the frame (edited) when the
   // document changed.
   void applyUpdate(const textview::Update& u);
@@ -109,6 +77,8 @@ class CImageView final : public QScrollArea {
   void status(const QString& text);
   // The document changed (an edit, another page): marks, caption and commands.
   void edited(bool pageChanged);
+  // The cursor may have moved (the image view's frame and the preview's follow it).
+  void cursorMoved();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -143,6 +113,12 @@ class CImageView final : public QScrollArea {
   QString preedit_;
   QList<QInputMethodEvent::Attribute> preeditAttributes_;
   SearchDialog* search_ = nullptr;
+  pageview::PageImage* pageImage_ = nullptr;
+  CImgWindow* lineWindow_ = nullptr;
+  // The part of the page image the window shows, and the image and scale it was cut at.
+  layout::Rect windowSource_;
+  std::uint64_t windowGeneration_ = 0;
+  double windowScale_ = 0;
 };
 
 }  // namespace lexova::views
