@@ -22,8 +22,8 @@
 #include "app/lock_keys.h"
 #include "app/qt_host.h"
 #include "editing/cursor.h"
-#include "shell/session.h"
 #include "pageview/image_geometry.h"
+#include "shell/session.h"
 #include "views/text_view.h"
 
 namespace lexova::app {

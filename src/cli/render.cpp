@@ -13,8 +13,8 @@
 #include "document/lifecycle/page_images.h"
 #include "io/byte_io.h"
 #include "pageview/page_image.h"
-#include "text/utf.h"
 #include "platform/folders.h"
+#include "text/utf.h"
 #include "views/page_painter.h"
 
 namespace lexova::cli {

@@ -126,10 +126,9 @@ CPSelectView::CPSelectView(QWidget* parent) : QWidget(parent) {
   layout->addWidget(scale_);
   layout->addWidget(list_, 1);
   layout->addWidget(preview_);
-  connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current) {
-            if (!filling_ && current.isValid()) emit pageChosen(current.row());
-          });
+  connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
+    if (!filling_ && current.isValid()) emit pageChosen(current.row());
+  });
   connect(scale_, &QComboBox::activated, this, [this](int entry) { emit scaleChosen(entry); });
 }
 

@@ -1,6 +1,8 @@
 // The text view (CImageView): painting the page from its off-screen image, and
 // the caret, the selection and the input method's text over it; keys, text, the
 // mouse, the context menus and the editing dialogs through the view's model.
+#include "views/text_view.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -24,7 +26,6 @@
 #include "shell/commands.h"
 #include "views/edit_dialogs.h"
 #include "views/page_painter.h"
-#include "views/text_view.h"
 #include "views/picture.h"
 
 namespace lexova::views {

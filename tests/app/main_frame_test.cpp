@@ -6,17 +6,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QScrollBar>
-#include <QStatusBar>
-#include <QTreeView>
-#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 #include <deque>
 

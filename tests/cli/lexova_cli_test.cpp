@@ -8,9 +8,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "document/vuzozoviv/reader.h"
+#include "imaging/pict_info.h"
 #include "io/byte_io.h"
+#include "layout/page_layout.h"
 #include "support/temp_dir.h"
 #include "support/workfile.h"
+#include "text/utf.h"
 
 namespace {
 
@@ -546,6 +550,97 @@ std::pair<unsigned, unsigned> pngSize(const std::string& bytes) {
 }
 
 }  // namespace
+
+// How dark a part of a decoded picture is on average (0 white .. 255 black).
+double darkness(const lexova::imaging::CPICT_INFO& p, const lexova::layout::Rect& r) {
+  double sum = 0;
+  long long n = 0;
+  for (long long y = r.y; y < r.y + r.height; ++y) {
+    for (long long x = r.x; x < r.x + r.width; ++x) {
+      const std::uint32_t v = lexova::imaging::pixelAt(p, static_cast<int>(x), static_cast<int>(y));
+      sum += p.BitCount == 24 ? 255 - ((v >> 16) + ((v >> 8) & 255) + (v & 255)) / 3.0 : 255 - v;
+      ++n;
+    }
+  }
+  return n ? sum / static_cast<double>(n) : 0;
+}
+
+TEST_F(LexovaTool, RenderCutsLineImagesFromThePageImageTurnedAndClipped) {
+  // A 400 × 300 scan: a column whose top half is black (a vertical block touching
+  // the right edge, its box running past it) and a row whose left half is black.
+  namespace img = lexova::imaging;
+  img::CPICT_INFO scan;
+  scan.Width = 400;
+  scan.Height = 300;
+  scan.BitCount = 1;
+  ASSERT_TRUE(img::CreateNewImageToCPictInfo(scan));
+  for (int y = 20; y < 120; ++y) {
+    for (int x = 370; x < 400; ++x) img::setBit(scan, x, y, true);
+  }
+  for (int y = 250; y < 280; ++y) {
+    for (int x = 20; x < 120; ++x) img::setBit(scan, x, y, true);
+  }
+  const auto tiff = img::encodeTiff(scan);
+  const std::string scanPath = (dir_ / "scan.tif").string();
+  std::ofstream(scanPath, std::ios::binary)
+      .write(reinterpret_cast<const char*>(tiff.data()), static_cast<std::streamsize>(tiff.size()));
+  const auto chars = [](int x, int y, int w, int h, int n, bool vertical) {
+    std::u16string out;
+    for (int i = 0; i < n; ++i) {
+      const int cx = vertical ? x : x + i * w / n, cy = vertical ? y + i * h / n : y;
+      out += u"<char x=\"" + lexova::text::fromUtf8(std::to_string(cx)) + u"\" y=\"" +
+             lexova::text::fromUtf8(std::to_string(cy)) +
+             u"\" width=\"30\" height=\"30\" num_cand=\"0\">"
+             u"<result CC=\"10\">字</result></char>\n";
+    }
+    return out;
+  };
+  std::u16string body = u"<page number=\"1\" dpi=\"400\" width=\"400\" height=\"300\" file=\"scan.tif\" fullpath=\"" +
+                        lexova::text::fromUtf8(scanPath) + u"\">\n";
+  body +=
+      u"<block type=\"text\" direction=\"vertical\" x=\"370\" y=\"20\" width=\"40\" height=\"200\" sec=\"\">\n"
+      u"<line x=\"370\" y=\"20\" width=\"40\" height=\"200\" attr=\"\">\n" +
+      chars(370, 20, 30, 200, 5, true) + u"</line></block>\n";
+  body +=
+      u"<block type=\"text\" direction=\"horizontal\" x=\"20\" y=\"250\" width=\"200\" height=\"30\" sec=\"\">\n"
+      u"<line x=\"20\" y=\"250\" width=\"200\" height=\"30\" attr=\"\">\n" +
+      chars(20, 250, 200, 30, 5, false) + u"</line></block>\n</page>\n";
+  const std::string work = (dir_ / "scan.xml").string();
+  std::ofstream(work, std::ios::binary) << lexova::testing::workFile(body);
+  const auto read = lexova::vuzozoviv::readPaperFile(work);
+  ASSERT_TRUE(read.paper);
+  const std::string png = (dir_ / "scan.png").string();
+  for (int display : {0, 2}) {
+    const Outcome r = run("render " + work + " --page 0 --display " + std::to_string(display) +
+                          " --image-mode 2 --scale 100 --out " + png);
+    ASSERT_EQ(r.status, 0) << r.err;
+    img::CPICT_INFO drawn;
+    const std::string bytes = lexova::io::readFile(png);
+    ASSERT_TRUE(img::loadImage({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, drawn).ok);
+    lexova::layout::LayoutSettings s;
+    s.display = display;
+    s.imageMode = 2;
+    s.scale = 1;
+    const lexova::layout::PageGeometry g = lexova::layout::layoutPage(read.paper->pages.front(), s);
+    int images = 0;
+    for (const lexova::layout::DrawOp& op : g.ops) {
+      if (op.kind != lexova::layout::DrawOp::LineImage) continue;
+      ++images;
+      const lexova::layout::Rect& t = op.rect;
+      // Horizontal text display: the column is turned, its top to the left. In
+      // every case the black half of the cut comes first along the target.
+      const bool across = display == 0 || op.source.height <= op.source.width;
+      const lexova::layout::Rect first = across ? lexova::layout::Rect{t.x, t.y, t.width / 4, t.height}
+                                                : lexova::layout::Rect{t.x, t.y, t.width, t.height / 4};
+      const lexova::layout::Rect last = across
+                                            ? lexova::layout::Rect{t.x + t.width * 3 / 4, t.y, t.width / 4, t.height}
+                                            : lexova::layout::Rect{t.x, t.y + t.height * 3 / 4, t.width, t.height / 4};
+      EXPECT_GT(darkness(drawn, first), 150) << "display " << display << " image " << images;
+      EXPECT_LT(darkness(drawn, last), 40) << "display " << display << " image " << images;
+    }
+    EXPECT_EQ(images, 2);
+  }
+}
 
 TEST_F(LexovaTool, LayoutAndRenderShowTheSamplePageAsTheViewDrawsIt) {
   const std::string sample = LEXOVA_SOURCE_DIR "/samples/rashomon.xml";
