@@ -34,3 +34,5 @@ if command -v xmllint >/dev/null; then
   done
   echo "xmllint_stream_s $best"
 fi
+echo "== a page change on 400 dpi A4 one-bit scans, with the page list of the same file"
+"$build/lexova-page-change-bench" "$file" --changes 20

@@ -15,6 +15,7 @@
 #include "export/pdf/pdf_records.h"
 #include "export/text_writer.h"
 #include "layout/page_layout.h"
+#include "pageview/image_geometry.h"
 #include "reconstruct/page_pass.h"
 #include "support/invariants.h"
 
@@ -85,6 +86,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       const layout::Hit hit = layout::hitTest(g, g.width / 2, g.height / 2);
       if (hit.line >= static_cast<int>(g.lines.size())) std::abort();
+      // Every cut of the page image lies inside it, whatever the boxes say, and
+      // lands inside its target.
+      for (const layout::DrawOp& op : g.ops) {
+        if (op.kind != layout::DrawOp::LineImage && op.kind != layout::DrawOp::BlockImage) continue;
+        const pageview::CutPlan cut = pageview::planCut(op.source, op.rect, op.sourceRotation, 1000, 700);
+        if (pageview::isEmpty(cut.source)) continue;
+        const layout::Rect& c = cut.source;
+        const layout::Rect& t = cut.target;
+        if (c.x < 0 || c.y < 0 || c.x + c.width > 1000 || c.y + c.height > 700 || t.x < op.rect.x || t.y < op.rect.y ||
+            t.x + t.width > op.rect.x + op.rect.width || t.y + t.height > op.rect.y + op.rect.height) {
+          std::abort();
+        }
+      }
+    }
+    // The one-line window's cut of every line, clipped the same way.
+    for (const COcrBlock& b : page.blocks) {
+      const COcrLine* previous = nullptr;
+      for (const COcrLine& l : b.lines) {
+        const layout::Rect c =
+            pageview::clipToImage(pageview::lineImageSource(previous, l, b.direction == kVertical), 1000, 700);
+        if (!pageview::isEmpty(c) && (c.x < 0 || c.y < 0 || c.x + c.width > 1000 || c.y + c.height > 700)) {
+          std::abort();
+        }
+        previous = &l;
+      }
     }
   }
   return 0;

@@ -6,10 +6,12 @@
 # close normally. Fails when a step does not show what it should, when the editor
 # crashes, or when anything is left in /tmp.
 #
-#   scripts/ui-check.sh [--build DIR] [--shots DIR] [--only-edit]
+#   scripts/ui-check.sh [--build DIR] [--shots DIR] [--only-edit | --only-images]
 #
 # Then a copy of the sample is corrected through the text view and the file
-# compared with the same operations run by `lexova edit` (--only-edit: only that).
+# compared with the same operations run by `lexova edit` (--only-edit: only that),
+# and the page image view, the one-line image and the page list are checked on a
+# copy with its images (--only-images: only that).
 # The editor gets no session bus (nothing may start one behind it) unless $bus names one.
 # --shots keeps a screenshot of every step in DIR. Exit status 77: no Xvfb or
 # xdotool here (the check is skipped).
@@ -18,12 +20,14 @@ cd "$(dirname "$0")/.."
 build=build
 shots=""
 only_edit=""
+only_images=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$2; shift 2 ;;
     --shots) shots=$2; shift 2 ;;
     --only-edit) only_edit=1; shift ;;
-    *) echo "usage: $0 [--build DIR] [--shots DIR] [--only-edit]" >&2; exit 2 ;;
+    --only-images) only_images=1; shift ;;
+    *) echo "usage: $0 [--build DIR] [--shots DIR] [--only-edit | --only-images]" >&2; exit 2 ;;
   esac
 done
 for tool in Xvfb xdotool import; do
@@ -60,13 +64,13 @@ cp samples/kumono_ito.xml "$work/docs/"
 backup="$work/data/tessaly/Lexova PRO User Data/_\$backup.xml"
 lock="$work/run/lexova/editor.lock"
 run_editor() {
-  env XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" \
+  env XDG_CONFIG_HOME="${config_home:-$work/config}" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" \
     XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb DBUS_SESSION_BUS_ADDRESS="${bus:-disabled:}" "$editor" "$@"
 }
 # Starts the editor in the background; $! is the editor itself (kill -9 must
 # reach it, not a shell around it).
 start_editor() {
-  (exec env XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" \
+  (exec env XDG_CONFIG_HOME="${config_home:-$work/config}" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" \
     XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb DBUS_SESSION_BUS_ADDRESS="${bus:-disabled:}" "$editor" "$@") &
 }
 # The id of the first window whose title matches, waiting up to 15 s.
@@ -87,8 +91,8 @@ keys() {
   sleep 0.4
 }
 last_shot=""
-# Takes a screenshot; fails when it shows the same as the one before (the step
-# did nothing).
+# Takes a screenshot (also kept as $work/shot.png); fails when it shows the same
+# as the one before (the step did nothing).
 shot() {
   local file="$work/shot.png"
   [ -z "$shots" ] || file="$shots/$1.png"
@@ -97,10 +101,12 @@ shot() {
   sum=$(md5sum < "$file")
   [ "$sum" != "$last_shot" ] || fail "step '$1' changed nothing on the screen"
   last_shot=$sum
+  [ "$file" = "$work/shot.png" ] || cp "$file" "$work/shot.png"
 }
 
 . scripts/lib/ui_edit.sh
-if [ -z "$only_edit" ]; then
+. scripts/lib/ui_image.sh
+if [ -z "$only_edit$only_images" ]; then
 step "start with the sample"
 start_editor "$work/docs/rashomon.xml"
 first=$!
@@ -156,7 +162,8 @@ wait "$second" || status=$?
 pids=()
 fi
 
-edit_through_the_view
+[ -n "$only_images" ] || edit_through_the_view
+[ -n "$only_edit" ] || page_images_through_the_views
 
 kill "$xvfb" 2> /dev/null || true
 wait "$xvfb" 2> /dev/null || true

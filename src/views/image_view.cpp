@@ -104,6 +104,8 @@ void CDrawView::paintEvent(QPaintEvent* event) {
     p.setPen(Qt::black);
     p.drawText(QPoint(10, 10 + QFontMetrics(font).ascent()), missing_);
   }
+  // The frame marks a character of the picture: none without one.
+  if (shown_.isNull()) return;
   if (auto frame = pageview::highlightFrame(highlight_, scale_, at.x(), at.y())) {
     QPen pen{QColor(kHighlight)};
     pen.setWidth(2);

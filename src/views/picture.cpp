@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QTransform>
+#include <array>
 #include <cstring>
 
 #include "pageview/image_geometry.h"
@@ -29,14 +30,24 @@ QImage toQImage(const imaging::CPICT_INFO& p) {
   }
   QImage out(p.Width, p.Height, QImage::Format_Grayscale8);
   if (out.isNull()) return {};
+  // One-bit rows eight pixels at a time: the gray bytes of every bit pattern.
+  static const auto patterns = [] {
+    std::array<std::array<std::uint8_t, 8>, 256> t{};
+    for (int b = 0; b < 256; ++b) {
+      for (int bit = 0; bit < 8; ++bit) t[b][bit] = (b >> (7 - bit)) & 1 ? 0 : 255;
+    }
+    return t;
+  }();
+  const int whole = p.Width / 8;
   for (int y = 0; y < p.Height; ++y) {
     std::uint8_t* to = out.scanLine(y);
     const std::uint8_t* from = p.row(y);
     if (p.BitCount == 8) {
       std::memcpy(to, from, static_cast<std::size_t>(p.Width));
-    } else {
-      for (int x = 0; x < p.Width; ++x) to[x] = ((from[x >> 3] >> (7 - (x & 7))) & 1) ? 0 : 255;
+      continue;
     }
+    for (int i = 0; i < whole; ++i) std::memcpy(to + 8 * i, patterns[from[i]].data(), 8);
+    for (int x = whole * 8; x < p.Width; ++x) to[x] = ((from[x >> 3] >> (7 - (x & 7))) & 1) ? 0 : 255;
   }
   return out;
 }

@@ -222,6 +222,8 @@ void CImageView::showPage(const COcrPage* page, const layout::LayoutSettings& se
   if (model_) emphasised_ = model_->emphasisedLine();
   emit status(canvas_->geometry().limited ? QStringLiteral("ページが大きいため、表示されている部分だけを描いています。")
                                           : QString());
+  // Another scale or display keeps the caret in view.
+  if (model_ && page) scrollToCaret();
   updateLineWindow();
   emit cursorMoved();
 }
