@@ -8,6 +8,7 @@
 #include <QString>
 #include <optional>
 
+#include "app/settings_sheet.h"
 #include "document/page_range.h"
 #include "host/host.h"
 
@@ -119,6 +120,9 @@ class FrameDialogs {
   virtual std::optional<SaveChoice> askSaveAs(QWidget* parent, int pageCount) = 0;
   virtual std::optional<SaveChoice> askExport(QWidget* parent, int pageCount, int fileType, RangeMode mode) = 0;
   virtual std::optional<FolderChoice> askImageFolder(QWidget* parent, const QString& before, const QString& after) = 0;
+  // The settings sheet, run modally (QDialog::Accepted on OK), and the choosers its pages open.
+  virtual int runSettings(QDialog& sheet) { return sheet.exec(); }
+  virtual SheetChoosers sheetChoosers() { return SheetChoosers::qt(); }
 };
 
 class QtFrameDialogs final : public FrameDialogs {

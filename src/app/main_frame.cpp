@@ -21,6 +21,7 @@
 #include "app/help_window.h"
 #include "app/lock_keys.h"
 #include "app/qt_host.h"
+#include "app/settings_sheet.h"
 #include "editing/cursor.h"
 #include "pageview/image_geometry.h"
 #include "shell/session.h"
@@ -164,8 +165,7 @@ bool CMainFrame::carriesOut(int id, const void* owner) {
     const bool clip = id == shell::kPaste && !frame->s_.host.clipboardText().empty();
     return frame->model_->visible() && frame->model_->enabled(id, clip);
   }
-  // The settings dialog comes with its own step.
-  return id != shell::kSettings;
+  return true;
 }
 
 void CMainFrame::buildCommands() {
@@ -363,6 +363,9 @@ void CMainFrame::runCommand(int id) {
     case shell::kFaq:
       openWebPage(id);
       break;
+    case shell::kSettings:
+      settingsCommand();
+      break;
     case shell::kAbout:
       s_.host.message(std::u16string(kApplicationName) + u"\nバージョン " + u16(QStringLiteral(LEXOVA_VERSION)),
                       u"バージョン情報", MessageIcon::Information);
@@ -549,6 +552,42 @@ void CMainFrame::textEdited(bool pageChanged) {
     pageList_->markPage(s_.doc.currentPage);
   }
   updateCommands();
+}
+
+void CMainFrame::settingsCommand() {
+  settings::SettingsValues& v = s_.app.values.settings;
+  const settings::SettingsValues before = v;
+  CSetting sheet(this, shell::draftOf(v, s_.app.fonts), s_.app.table, s_.host, s_.dialogs.sheetChoosers());
+  // The values of 表示テキスト情報 are shown while the sheet is open.
+  sheet.onLiveChange = [this](const settings::SettingsValues& live) {
+    shell::applyLiveValues(live, s_.app.values.settings);
+    refresh();
+  };
+  if (s_.dialogs.runSettings(sheet) != QDialog::Accepted) {
+    // Cancel: what was shown live goes back.
+    if (shell::liveValuesDiffer(before, v)) {
+      shell::applyLiveValues(before, v);
+      refresh();
+    }
+    return;
+  }
+  shell::applyDraft(sheet.draft(), v, s_.app.fonts);
+  // A table read or written under another name is the table from now on.
+  if (s_.app.table.registeredTableFile != settings::registeredTablePath(v, s_.app.userDataFolder)) {
+    v.registeredTableName = s_.app.table.registeredTableFile;
+  }
+  DocumentOptions options = s_.doc.options();
+  options.reconstruction = settings::reconstructionOptions(v);
+  s_.doc.setOptions(options);
+  // Written at once: a crash must not lose them.
+  writeFrameSettings();
+  s_.store.saveAtClose(s_.app.values);
+  s_.store.sync();
+  if (s_.app.table.registeredTableModified &&
+      s_.app.table.SaveRegisteredTable(s_.app.table.registeredTableFile, s_.host) == 0) {
+    s_.app.table.registeredTableModified = false;
+  }
+  refresh();
 }
 
 bool CMainFrame::showPageImage() {

@@ -115,6 +115,8 @@ class CMainFrame final : public QMainWindow {
   void syncScroll(bool fromText);
   // A row of the page list was chosen.
   void choosePage(int index);
+  // "環境設定(&K)...": the sheet over a draft; OK applies and stores it.
+  void settingsCommand();
   static bool carriesOut(int id, const void* owner);
 
   // layout
