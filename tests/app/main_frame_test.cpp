@@ -4,16 +4,26 @@
 // restarts unchanged.
 #include "app/main_frame.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
@@ -23,6 +33,7 @@
 #include "app/dialogs.h"
 #include "app/qt_host.h"
 #include "app/settings/app_settings.h"
+#include "app/settings_sheet.h"
 #include "editing/cursor.h"
 #include "host/scripted_host.h"
 #include "platform/clock.h"
@@ -49,6 +60,19 @@ class ScriptedDialogs final : public FrameDialogs {
     return take(saves);
   }
   std::optional<FolderChoice> askImageFolder(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+  // The settings sheet: the script plays the person; the colour chooser answers
+  // from a queue.
+  std::function<int(CSetting&)> settingsScript;
+  std::deque<settings::Colour> colours;
+  int runSettings(QDialog& sheet) override {
+    auto* s = qobject_cast<CSetting*>(&sheet);
+    return s && settingsScript ? settingsScript(*s) : QDialog::Rejected;
+  }
+  SheetChoosers sheetChoosers() override {
+    SheetChoosers c;
+    c.colour = [this](settings::Colour, QWidget*) -> std::optional<settings::Colour> { return take(colours); };
+    return c;
+  }
 
  private:
   template <typename T>
@@ -373,6 +397,114 @@ class MainFrameTest : public QObject {
     image->repaint();
     QTest::keyClick(text, Qt::Key_Down);
     QCOMPARE(s->host.messages.size(), messages);
+  }
+
+  void theSettingsSheetAppliesOnOkAndTakesBackOnCancel() {
+    auto s = start();
+    CMainFrame& f = *s->frame;
+    f.dropFiles({sample()});
+    settings::SettingsValues& v = s->app.values.settings;
+    const settings::Colour red = settings::rgb(220, 0, 0), green = settings::rgb(0, 160, 0);
+    // OK: a user colour defined and given to ひらがな, a check box, the reject level.
+    s->dialogs.colours = {red};
+    // What the scripts inside the sheet found wrong (QCOMPARE cannot return from them).
+    QStringList wrong;
+    const auto check = [&wrong](bool ok, const char* what) {
+      if (!ok) wrong << QString::fromUtf8(what);
+    };
+    s->dialogs.settingsScript = [&](CSetting& sheet) -> int {
+      check(sheet.windowTitle() == QStringLiteral("環境設定"), "title");
+      check(sheet.pages()->count() == 7, "seven pages");
+      check(sheet.pages()->tabText(3) == QStringLiteral("登録文字テーブル"), "table page title");
+      sheet.kindList()->setCurrentRow(1);  // ひらがな
+      check(!sheet.defineColourButton()->isEnabled(), "define disabled on a basic colour");
+      sheet.colourButtons()->button(18)->click();
+      check(sheet.defineColourButton()->isEnabled(), "define enabled on a user colour");
+      sheet.defineColourButton()->click();
+      check(sheet.kindSample()->palette().color(QPalette::WindowText) == QColor(220, 0, 0), "sample colour");
+      sheet.registerReplacements()->setChecked(true);
+      sheet.rejectSlider()->setValue(5);
+      check(sheet.rejectField()->value() == 5, "field follows the slider");
+      return QDialog::Accepted;
+    };
+    f.runCommand(shell::kSettings);
+    QCOMPARE(v.kindColourIndex[1], 18);
+    QCOMPARE(v.userColours[2], red);
+    QCOMPARE(v.registerReplacements, 1);
+    QCOMPARE(v.rejectLevel, 5);
+    // Written at once: a crash now loses nothing.
+    const settings::AllSettings stored = SettingsStore(ini()).load();
+    QCOMPARE(stored.settings.kindColourIndex[1], 18);
+    QCOMPARE(stored.settings.userColours[2], red);
+    QCOMPARE(stored.settings.rejectLevel, 5);
+    // Cancel after a colour shown live and the reject slider moved: both go back,
+    // and the text view is drawn as before.
+    auto* text = qobject_cast<views::CImageView*>(f.textView());
+    const QImage before = text->image().copy();
+    const settings::Colour otherBefore = v.otherLineColour;
+    s->dialogs.colours = {green};
+    s->dialogs.settingsScript = [&](CSetting& sheet) -> int {
+      sheet.otherLineColourButton()->click();
+      sheet.rejectSlider()->setValue(8);
+      check(v.otherLineColour == green && v.rejectLevel == 8, "shown live");
+      check(text->image() != before, "the view drawn live");
+      return QDialog::Rejected;
+    };
+    f.runCommand(shell::kSettings);
+    QCOMPARE(v.otherLineColour, otherBefore);
+    QCOMPARE(v.rejectLevel, 5);
+    QCOMPARE(text->image(), before);
+    // すべて基本色に戻す, then OK: the default indexes; Esc cancels the sheet.
+    s->dialogs.settingsScript = [&](CSetting& sheet) -> int {
+      sheet.resetColoursButton()->click();
+      return QDialog::Accepted;
+    };
+    f.runCommand(shell::kSettings);
+    QCOMPARE(settings::joinNumbers(v.kindColourIndex.data(), 15), std::u16string(u"0,0,11,4,0,0,0,0,0,11,11,11,4,2,9"));
+    s->dialogs.settingsScript = [&](CSetting& sheet) -> int {
+      sheet.show();
+      QTest::keyClick(&sheet, Qt::Key_Escape);
+      check(sheet.result() == QDialog::Rejected, "Esc cancels");
+      return sheet.result();
+    };
+    f.runCommand(shell::kSettings);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
+  }
+
+  void theSettingsSheetIsUsableFromTheKeyboard() {
+    ScriptedHost host;
+    RegisteredTable table;
+    CSetting sheet(nullptr, shell::draftOf(settings::SettingsValues{}, settings::OutputFonts{}), table, host, {});
+    sheet.show();
+    for (int page = 0; page < sheet.pages()->count(); ++page) {
+      QWidget* w = sheet.pages()->widget(page);
+      // Every label with a mnemonic leads to a control; every control takes the
+      // focus from the keyboard.
+      for (QLabel* label : w->findChildren<QLabel*>()) {
+        if (label->text().contains(QLatin1Char('&')) && !label->text().startsWith(QLatin1Char('<'))) {
+          QVERIFY2(label->buddy() != nullptr, qPrintable(label->text()));
+        }
+      }
+      for (QWidget* control : w->findChildren<QWidget*>()) {
+        // (Scroll bars and list headers belong to their views.)
+        if (qobject_cast<QScrollBar*>(control) || qobject_cast<QHeaderView*>(control)) continue;
+        if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
+            qobject_cast<QAbstractSlider*>(control) || qobject_cast<QAbstractItemView*>(control)) {
+          QVERIFY2(control->focusPolicy() & Qt::TabFocus, control->metaObject()->className());
+        }
+      }
+    }
+    // The document information dialog keeps its four texts.
+    settings::SettingsValues values;
+    DocumentInfoDialog info(nullptr, values);
+    QCOMPARE(info.windowTitle(), QStringLiteral("保存ファイル情報の入力"));
+    info.field(0)->setText(QStringLiteral("羅生門"));
+    info.field(2)->setText(QStringLiteral("芥川"));
+    info.storeInto(values);
+    QCOMPARE(values.pdfFileTitle, std::u16string(u"羅生門"));
+    QCOMPARE(values.pdfAuthor, std::u16string(u"芥川"));
+    QTest::keyClick(&sheet, Qt::Key_Escape);
+    QCOMPARE(sheet.result(), int(QDialog::Rejected));
   }
 
   void exportWritesTheChosenTypeAndRemembersIt() {
