@@ -6,12 +6,13 @@
 # close normally. Fails when a step does not show what it should, when the editor
 # crashes, or when anything is left in /tmp.
 #
-#   scripts/ui-check.sh [--build DIR] [--shots DIR] [--only-edit | --only-images]
+#   scripts/ui-check.sh [--build DIR] [--shots DIR] [--only-edit | --only-images | --only-settings]
 #
 # Then a copy of the sample is corrected through the text view and the file
 # compared with the same operations run by `lexova edit` (--only-edit: only that),
 # and the page image view, the one-line image and the page list are checked on a
-# copy with its images (--only-images: only that).
+# copy with its images (--only-images: only that), and the settings sheet is
+# used from the keyboard (--only-settings: only that).
 # The editor gets no session bus (nothing may start one behind it) unless $bus names one.
 # --shots keeps a screenshot of every step in DIR. Exit status 77: no Xvfb or
 # xdotool here (the check is skipped).
@@ -21,13 +22,15 @@ build=build
 shots=""
 only_edit=""
 only_images=""
+only_settings=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$2; shift 2 ;;
     --shots) shots=$2; shift 2 ;;
     --only-edit) only_edit=1; shift ;;
     --only-images) only_images=1; shift ;;
-    *) echo "usage: $0 [--build DIR] [--shots DIR] [--only-edit | --only-images]" >&2; exit 2 ;;
+    --only-settings) only_settings=1; shift ;;
+    *) echo "usage: $0 [--build DIR] [--shots DIR] [--only-edit | --only-images | --only-settings]" >&2; exit 2 ;;
   esac
 done
 for tool in Xvfb xdotool import; do
@@ -106,7 +109,8 @@ shot() {
 
 . scripts/lib/ui_edit.sh
 . scripts/lib/ui_image.sh
-if [ -z "$only_edit$only_images" ]; then
+. scripts/lib/ui_settings.sh
+if [ -z "$only_edit$only_images$only_settings" ]; then
 step "start with the sample"
 start_editor "$work/docs/rashomon.xml"
 first=$!
@@ -162,8 +166,9 @@ wait "$second" || status=$?
 pids=()
 fi
 
-[ -n "$only_images" ] || edit_through_the_view
-[ -n "$only_edit" ] || page_images_through_the_views
+[ -n "$only_images$only_settings" ] || edit_through_the_view
+[ -n "$only_edit$only_settings" ] || page_images_through_the_views
+[ -n "$only_edit$only_images" ] || settings_through_the_sheet
 
 kill "$xvfb" 2> /dev/null || true
 wait "$xvfb" 2> /dev/null || true

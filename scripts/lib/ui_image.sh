@@ -67,8 +67,8 @@ page_images_through_the_views() {
   local doc="$dir/rashomon.xml"
   step "the page image beside the text"
   config_home="$work/config-images" start_editor "$doc"
-  local editor=$!
-  pids+=("$editor")
+  local pid=$!
+  pids+=("$pid")
   local main
   main=$(wait_window "Lexova PRO 訂正プログラム rashomon.xml")
   sleep 0.8
@@ -166,12 +166,12 @@ print(x + w // 2, y + h // 2)')
     -opaque "rgb(192,192,192)" -fill black +opaque white -format "%[fx:mean]" info:-)
   awk -v g="$grey" 'BEGIN { exit !(g > 0.95) }' || fail "the image view is not grey without its image ($grey)"
   [ -z "$(maybe_window "^Lexova PRO 訂正プログラム$")" ] || fail "a dialog came up for the missing image"
-  kill -0 "$editor" 2> /dev/null || fail "the editor ended with the image missing"
+  kill -0 "$pid" 2> /dev/null || fail "the editor ended with the image missing"
   keys "$main" Down Down
   [ -z "$(maybe_window "^Lexova PRO 訂正プログラム$")" ] || fail "a dialog came up while moving the cursor"
   keys "$main" ctrl+s alt+f x
   local status=0
-  wait "$editor" || status=$?
+  wait "$pid" || status=$?
   [ "$status" -eq 0 ] || fail "the editor ended with status $status"
   pids=()
 }

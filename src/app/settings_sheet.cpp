@@ -150,6 +150,7 @@ CSetting::CSetting(QWidget* parent, shell::SettingsDraft draft, RegisteredTable&
       choose_(std::move(choosers)),
       tablePage_(table) {
   setWindowTitle(QStringLiteral("環境設定"));
+  setMinimumWidth(820);  // every page title visible
   tabs_ = new QTabWidget(this);
   tabs_->addTab(loadConvPage(), QStringLiteral("条件設定"));
   tabs_->addTab(kindPage(), QStringLiteral("文字種別表示色/フォント設定"));
