@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
@@ -27,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QtTest>
 #include <deque>
 
@@ -505,6 +507,74 @@ class MainFrameTest : public QObject {
     QCOMPARE(values.pdfAuthor, std::u16string(u"芥川"));
     QTest::keyClick(&sheet, Qt::Key_Escape);
     QCOMPARE(sheet.result(), int(QDialog::Rejected));
+  }
+
+  void everyPageOfTheSheetEditsItsDraft() {
+    ScriptedHost host;
+    RegisteredTable table;
+    table.registeredTableFile = u16(dir_.filePath("table.csv"));
+    SheetChoosers choosers;
+    choosers.font = [](const settings::FontChoice&, QWidget*) -> std::optional<settings::FontChoice> {
+      return settings::FontChoice{u"IPAGothic", -16};
+    };
+    choosers.documentInfo = [](settings::SettingsValues& v, QWidget*) {
+      v.pdfKeywords = u"羅生門";
+      return true;
+    };
+    choosers.tableFile = [this](bool save, const QString&, QWidget*) {
+      return save ? dir_.filePath("saved.csv") : dir_.filePath("missing.csv");
+    };
+    CSetting sheet(nullptr, shell::draftOf(settings::SettingsValues{}, settings::OutputFonts{}), table, host, choosers);
+    const settings::SettingsValues& d = sheet.draft().values;
+    // 条件設定
+    sheet.option(0)->setChecked(false);
+    QCOMPARE(d.monoRuby, 0);
+    QCOMPARE(sheet.option(5)->text(), QStringLiteral("ブロックの終わりには改行を入れない(&E)"));
+    // 文字種別: the font of the selected class, shown in the sample.
+    sheet.kindList()->setCurrentRow(5);  // カタカナ
+    sheet.kindFontButton()->click();
+    QCOMPARE(d.kindFonts[2], std::u16string(u"IPAGothic"));
+    QCOMPARE(sheet.colourButtons()->checkedId(), 11);
+    // 登録文字テーブル: 登録 only with a search word, 削除 only with a row.
+    QVERIFY(!sheet.addButton()->isEnabled());
+    QVERIFY(!sheet.deleteButton()->isEnabled());
+    sheet.searchField()->setText(QStringLiteral("辺"));
+    sheet.replacementField()->setText(QStringLiteral("邊"));
+    QVERIFY(sheet.addButton()->isEnabled());
+    sheet.addButton()->click();
+    QCOMPARE(sheet.tableList()->topLevelItemCount(), 1);
+    QVERIFY(sheet.searchField()->text().isEmpty());
+    sheet.tableList()->setCurrentItem(sheet.tableList()->topLevelItem(0));
+    QCOMPARE(sheet.searchField()->text(), QStringLiteral("辺"));
+    QVERIFY(sheet.deleteButton()->isEnabled());
+    sheet.loadTableButton()->click();  // a missing file: nothing changes
+    QCOMPARE(sheet.tableList()->topLevelItemCount(), 1);
+    QCOMPARE(sheet.tableFileField()->text(), dir_.filePath("table.csv"));
+    sheet.saveTableButton()->click();
+    QCOMPARE(sheet.tableFileField()->text(), dir_.filePath("saved.csv"));
+    QVERIFY(QFile::exists(dir_.filePath("saved.csv")));
+    // 保存・外部出力
+    sheet.imageQuality()->setValue(2);
+    QCOMPARE(d.pdfImageQuality, 2);
+    sheet.documentInfoButton()->click();
+    QCOMPARE(d.pdfKeywords, std::u16string(u"羅生門"));
+    // フォント: the chosen font in the draft, its sample beside the button.
+    sheet.fontButton(shell::FontSlot::Hangul)->click();
+    QCOMPARE(sheet.draft().fonts.hangul.name, std::u16string(u"IPAGothic"));
+    QCOMPARE(sheet.fontSampleLabel(shell::FontSlot::Hangul)->text(), QStringLiteral("ABCDEabcde12345"));
+    QCOMPARE(sheet.fontSampleLabel(shell::FontSlot::Japanese)->text(), QStringLiteral("あいうえおアイウ安以宇"));
+    // 表示テキスト情報: the places, the level field and slider as one.
+    int liveCalls = 0;
+    sheet.onLiveChange = [&liveCalls](const settings::SettingsValues&) { ++liveCalls; };
+    sheet.imagePlace(3)->setChecked(true);
+    QCOMPARE(d.verticalImagePosition, 1);
+    sheet.rejectField()->setValue(7);
+    QCOMPARE(sheet.rejectSlider()->value(), 7);
+    QCOMPARE(d.rejectLevel, 7);
+    QCOMPARE(liveCalls, 2);
+    // OK: the rows reach the table.
+    sheet.accept();
+    QCOMPARE(table.registeredPairs.size(), std::size_t{1});
   }
 
   void exportWritesTheChosenTypeAndRemembersIt() {
