@@ -3,7 +3,7 @@
 # be tested without a window system.
 src=${1:-src}
 found=$(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](Q[A-Za-z]|qt)' \
-  "$src/document" "$src/editing" "$src/reconstruct" "$src/export" "$src/imaging" "$src/text" "$src/io" "$src/host" "$src/settings" "$src/platform" "$src/shell" "$src/layout" "$src/textview" "$src/pageview" 2>/dev/null)
+  "$src/document" "$src/editing" "$src/reconstruct" "$src/export" "$src/imaging" "$src/text" "$src/io" "$src/host" "$src/settings" "$src/platform" "$src/shell" "$src/layout" "$src/textview" "$src/pageview" "$src/interchange" 2>/dev/null)
 if [ -n "$found" ]; then
   echo "Qt include in the core:"
   echo "$found"

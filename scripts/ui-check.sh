@@ -93,10 +93,23 @@ keys() {
   xdotool key --delay 60 "$@"
   sleep 0.4
 }
+# Waits until the screen stops changing (two screenshots alike, 10 s at most):
+# an editor built with sanitizers paints slowly.
+settle() {
+  local previous="" current
+  for _ in $(seq 50); do
+    import -window root "$work/settle.png"
+    current=$(md5sum < "$work/settle.png")
+    [ "$current" != "$previous" ] || return 0
+    previous=$current
+    sleep 0.2
+  done
+}
 last_shot=""
-# Takes a screenshot (also kept as $work/shot.png); fails when it shows the same
-# as the one before (the step did nothing).
+# Takes a screenshot once the screen is still (also kept as $work/shot.png); fails
+# when it shows the same as the one before (the step did nothing).
 shot() {
+  settle
   local file="$work/shot.png"
   [ -z "$shots" ] || file="$shots/$1.png"
   import -window root "$file"

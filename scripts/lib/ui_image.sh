@@ -85,7 +85,9 @@ page_images_through_the_views() {
   step "a click on a character frames it in the image"
   keys "$main" alt+v p 1
   local ox oy fx fy fw fh
+  settle
   read -r ox oy <<< "$(canvas_origin)" || fail "the text view's canvas was not found"
+  settle
   import -window root "$work/shot.png"
   read -r fx fy fw fh <<< "$(blue_frame "$work/shot.png")"
   [ -n "$fx" ] || fail "no frame at 10 %"
@@ -111,6 +113,7 @@ print(x + w // 2, y + h // 2)')
 
   step "Alt+S: the line image beside the column"
   keys "$main" alt+v p 5
+  settle
   import -window root "$work/before.png"
   keys "$main" alt+s
   shot 24-line-image
@@ -130,6 +133,7 @@ print(x + w // 2, y + h // 2)')
   read -r lx ly _ _ <<< "$(convert "$work/shot.png" -crop 200x1024+0+0 +repage -fill black +opaque "srgb(48,140,198)" \
     -fill white -opaque "srgb(48,140,198)" -trim -format "%X %Y %w %h" info:- | tr -d '+')"
   [ -n "$ly" ] || fail "no selected row in the page list"
+  settle
   import -window root "$work/before.png"
   xdotool mousemove --sync $((lx + 20)) $((ly + 2 * 14 + 7)) click 1
   sleep 0.6
@@ -145,6 +149,7 @@ print(x + w // 2, y + h // 2)')
 
   step "an edit puts * on its row"
   keys "$main" ctrl+s
+  settle
   import -window root "$work/shot.png"
   convert "$work/shot.png" -crop 22x14+$lx+$((ly + 28)) +repage "$work/row-saved.png"
   xdotool type --delay 80 "x"

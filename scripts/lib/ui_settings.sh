@@ -26,7 +26,7 @@ choose_colour() {
   xdotool key --delay 60 alt+h ctrl+a
   xdotool type --delay 40 "$1"
   xdotool key --delay 60 Return
-  sleep 0.5
+  settle
 }
 
 settings_through_the_sheet() {
@@ -55,7 +55,7 @@ settings_through_the_sheet() {
   # OK from the class list (Return reaches the default button there).
   xdotool windowfocus --sync "$sheet" 2> /dev/null || true
   xdotool key --delay 80 alt+m Return
-  sleep 0.5
+  settle
   [ "$(stored_setting "Settings/文字種別色" | cut -d, -f2)" = 18 ] ||
     fail "文字種別色 does not hold 18 for ひらがな after OK: $(stored_setting "Settings/文字種別色")"
 
@@ -81,7 +81,7 @@ settings_through_the_sheet() {
   sheet=$(wait_window "^環境設定$")
   xdotool windowfocus --sync "$sheet" 2> /dev/null || true
   xdotool key --delay 80 ctrl+Tab alt+r alt+m Return
-  sleep 0.5
+  settle
   [ "$(stored_setting "Settings/文字種別色")" = "0,0,11,4,0,0,0,0,0,11,11,11,4,2,9" ] ||
     fail "すべて基本色に戻す left $(stored_setting "Settings/文字種別色")"
   shot 31-basic-colours-again
@@ -90,6 +90,7 @@ settings_through_the_sheet() {
 
   step "Cancel after a live colour change"
   keys "$main" alt+v d e  # the cursor line emphasised, the other lines in their colour
+  settle
   import -window root "$work/before.png"
   keys "$main" alt+t k
   sheet=$(wait_window "^環境設定$")

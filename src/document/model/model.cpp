@@ -9,7 +9,13 @@ namespace lexova {
 // ---- COcrChar ---------------------------------------------------------------
 
 COcrChar::COcrChar(const COcrChar& other)
-    : x(other.x), y(other.y), width(other.width), height(other.height), code(other.code), CC(other.CC) {
+    : x(other.x),
+      y(other.y),
+      width(other.width),
+      height(other.height),
+      code(other.code),
+      CC(other.CC),
+      wordStart(other.wordStart) {
   std::copy(std::begin(other.viewWork), std::end(other.viewWork), viewWork);
   if (other.cands_) {
     const std::size_t units = 1 + static_cast<std::size_t>(other.cands_[0]) * 4;

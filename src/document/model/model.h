@@ -74,6 +74,9 @@ class COcrChar {
   int x = 0, y = 0, width = 0, height = 0;  // x or y below 0: no box
   CharCode code{};
   std::uint16_t CC = 10;
+  // Read from another engine's format: this character begins one of its words
+  // (kept when writing that format back); not in the work file.
+  std::uint8_t wordStart = 0;
   int viewWork[3] = {0, 0, 0};  // working values of the views; not in the file
 
   COcrChar() = default;
