@@ -13,6 +13,32 @@ count_colour() {
     -format "%[fx:round(mean*w*h)]" info:-
 }
 
+# Pixels of colour $1 on the screen once there are more than $2 (or fewer than $3):
+# the count when it came within 10 s, else the last count. The view is redrawn
+# after the sheet's changes; an editor built with sanitizers takes its time.
+colour_count_until() {
+  local n=0
+  for _ in $(seq 40); do
+    import -window root "$work/shot.png"
+    n=$(count_colour "$work/shot.png" 0 "$1")
+    if { [ -n "$2" ] && [ "$n" -gt "$2" ]; } || { [ -n "$3" ] && [ "$n" -lt "$3" ]; }; then break; fi
+    sleep 0.25
+  done
+  echo "$n"
+}
+
+# Keys to a menu, one at a time, each after the screen settled (a slow editor's
+# menu must be open before its item's key comes).
+menu_keys() {
+  local w=$1
+  shift
+  for k in "$@"; do
+    xdotool windowfocus --sync "$w" 2> /dev/null || true
+    xdotool key "$k"
+    settle
+  done
+}
+
 # The stored value of a setting in the sheet's settings.
 stored_setting() {
   env XDG_CONFIG_HOME="$work/config-settings" "$build/lexova" settings | sed -n "s|^$1 = \(.*\) (default .*|\1|p"
@@ -41,8 +67,8 @@ settings_through_the_sheet() {
   local main sheet
   main=$(wait_window "Lexova PRO 訂正プログラム rashomon.xml")
   sleep 0.5
-  keys "$main" alt+v d s  # colours by character class
-  keys "$main" alt+t k
+  menu_keys "$main" alt+v d s  # colours by character class
+  menu_keys "$main" alt+t k
   sheet=$(wait_window "^環境設定$")
   xdotool windowfocus --sync "$sheet" 2> /dev/null || true
   # The second page; ひらがな; the third user colour; its colour defined.
@@ -70,14 +96,12 @@ settings_through_the_sheet() {
   main=$(wait_window "Lexova PRO 訂正プログラム rashomon.xml")
   sleep 0.8
   shot 30-hiragana-in-the-user-colour
-  local left
-  left=$(xdotool getwindowgeometry "$main" | sed -n 's/.*Position: \([0-9]*\),.*/\1/p')
   local red
-  red=$(count_colour "$work/shot.png" 0 "rgb(220,0,0)")
+  red=$(colour_count_until "rgb(220,0,0)" 100 "")
   [ "$red" -gt 100 ] || fail "no hiragana drawn in the user colour ($red pixels)"
 
   step "すべて基本色に戻す"
-  keys "$main" alt+t k
+  menu_keys "$main" alt+t k
   sheet=$(wait_window "^環境設定$")
   xdotool windowfocus --sync "$sheet" 2> /dev/null || true
   xdotool key --delay 80 ctrl+Tab alt+r alt+m Return
@@ -85,27 +109,27 @@ settings_through_the_sheet() {
   [ "$(stored_setting "Settings/文字種別色")" = "0,0,11,4,0,0,0,0,0,11,11,11,4,2,9" ] ||
     fail "すべて基本色に戻す left $(stored_setting "Settings/文字種別色")"
   shot 31-basic-colours-again
-  red=$(count_colour "$work/shot.png" 0 "rgb(220,0,0)")
+  red=$(colour_count_until "rgb(220,0,0)" "" 20)
   [ "$red" -lt 20 ] || fail "hiragana are still in the user colour ($red pixels)"
 
   step "Cancel after a live colour change"
-  keys "$main" alt+v d e  # the cursor line emphasised, the other lines in their colour
+  menu_keys "$main" alt+v d e  # the cursor line emphasised, the other lines in their colour
   settle
   import -window root "$work/before.png"
-  keys "$main" alt+t k
+  menu_keys "$main" alt+t k
   sheet=$(wait_window "^環境設定$")
   xdotool windowfocus --sync "$sheet" 2> /dev/null || true
   xdotool key --delay 80 ctrl+shift+Tab alt+n
   choose_colour "#00a000"
   shot 32-live-colour
   local green
-  green=$(count_colour "$work/shot.png" 0 "rgb(0,160,0)")
+  green=$(colour_count_until "rgb(0,160,0)" 100 "")
   [ "$green" -gt 100 ] || fail "the other lines are not drawn in the new colour while the sheet is open ($green)"
   xdotool windowfocus --sync "$sheet" 2> /dev/null || true
   xdotool key --delay 80 Escape
   sleep 0.6
   shot 33-cancelled
-  green=$(count_colour "$work/shot.png" 0 "rgb(0,160,0)")
+  green=$(colour_count_until "rgb(0,160,0)" "" 20)
   [ "$green" -lt 20 ] || fail "Cancel left the live colour in the view ($green)"
   local changed
   changed=$( (compare -metric AE "$work/before.png" "$work/shot.png" null: 2>&1 || true) | cut -d' ' -f1)

@@ -117,7 +117,7 @@ OpenDialog::OpenDialog(QWidget* parent, Host& host, const QString& folder, bool 
   setAcceptMode(QFileDialog::AcceptOpen);
   // Names are checked here, with the described messages, not by the dialog.
   setFileMode(QFileDialog::AnyFile);
-  setNameFilters(filterList(u"XMLファイル(*.xml)|*.xml||"));
+  setNameFilters(filterList(kOpenFilter));
   append_ = new QCheckBox(QStringLiteral("現在の文書に追加する(&D)"), this);
   append_->setChecked(append);
   addBelow(this, append_);
@@ -158,7 +158,8 @@ RangeSaveDialog::RangeSaveDialog(QWidget* parent, Host& host, Kind kind, int pag
   setFileMode(QFileDialog::AnyFile);
   if (kind == Kind::SaveAs) {
     setWindowTitle(QStringLiteral("名前を付けて保存"));
-    filters_ = filterList(u"Xml (*.xml)|*.xml||");
+    // The work file first, then the other engines' formats the document may go back to.
+    filters_ = filterList(kSaveAsFilter);
   } else {
     setWindowTitle(QStringLiteral("外部ファイルに保存"));
     filters_ = filterList(exporting::kExportFilter);
@@ -247,8 +248,8 @@ std::optional<FrameDialogs::OpenChoice> QtFrameDialogs::askOpen(QWidget* parent,
   return OpenChoice{dialog.path(), dialog.append()};
 }
 
-std::optional<FrameDialogs::SaveChoice> QtFrameDialogs::askSaveAs(QWidget* parent, int pageCount) {
-  RangeSaveDialog dialog(parent, host_, RangeSaveDialog::Kind::SaveAs, pageCount, 0, RangeMode::AllPages);
+std::optional<FrameDialogs::SaveChoice> QtFrameDialogs::askSaveAs(QWidget* parent, int pageCount, int fileType) {
+  RangeSaveDialog dialog(parent, host_, RangeSaveDialog::Kind::SaveAs, pageCount, fileType, RangeMode::AllPages);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return SaveChoice{dialog.path(), dialog.range(), dialog.fileType()};
 }

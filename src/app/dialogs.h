@@ -92,6 +92,15 @@ class ImageFolderDialog : public QDialog {
   QLineEdit* after_;
 };
 
+// Save as: the work file, hOCR, ALTO and PAGE XML, in the order of interchange::Format
+// from WorkFile on.
+inline constexpr char16_t kSaveAsFilter[] =
+    u"Xml (*.xml)|*.xml|hOCR (*.hocr)|*.hocr|ALTO (*.xml)|*.xml|PAGE XML (*.xml)|*.xml||";
+// The open dialog: work files, and the results of other engines (known by content).
+inline constexpr char16_t kOpenFilter[] =
+    u"XMLファイル(*.xml)|*.xml|OCR結果 (*.xml *.hocr *.html *.htm)|*.xml;*.hocr;*.html;*.htm|すべてのファイル "
+    u"(*.*)|*.*||";
+
 // The Qt name filters of a filter string written "text|pattern|text|pattern||".
 QStringList filterList(std::u16string_view filter);
 
@@ -117,7 +126,8 @@ class FrameDialogs {
     QString before, after;
   };
   virtual std::optional<OpenChoice> askOpen(QWidget* parent, const QString& folder, bool append) = 0;
-  virtual std::optional<SaveChoice> askSaveAs(QWidget* parent, int pageCount) = 0;
+  // fileType: the entry of kSaveAsFilter selected first (the document's own format).
+  virtual std::optional<SaveChoice> askSaveAs(QWidget* parent, int pageCount, int fileType) = 0;
   virtual std::optional<SaveChoice> askExport(QWidget* parent, int pageCount, int fileType, RangeMode mode) = 0;
   virtual std::optional<FolderChoice> askImageFolder(QWidget* parent, const QString& before, const QString& after) = 0;
   // The settings sheet, run modally (QDialog::Accepted on OK), and the choosers its pages open.
@@ -129,7 +139,7 @@ class QtFrameDialogs final : public FrameDialogs {
  public:
   explicit QtFrameDialogs(Host& host) : host_(host) {}
   std::optional<OpenChoice> askOpen(QWidget* parent, const QString& folder, bool append) override;
-  std::optional<SaveChoice> askSaveAs(QWidget* parent, int pageCount) override;
+  std::optional<SaveChoice> askSaveAs(QWidget* parent, int pageCount, int fileType) override;
   std::optional<SaveChoice> askExport(QWidget* parent, int pageCount, int fileType, RangeMode mode) override;
   std::optional<FolderChoice> askImageFolder(QWidget* parent, const QString& before, const QString& after) override;
 

@@ -67,10 +67,15 @@ bool CMainFrame::saveCommand() {
 
 bool CMainFrame::saveAsCommand() {
   if (s_.doc.paper() == nullptr) return false;
-  const auto choice = s_.dialogs.askSaveAs(this, s_.doc.pageCount());
+  // The entries of the dialog's types follow interchange::Format from WorkFile on.
+  const int own =
+      std::max(0, static_cast<int>(s_.doc.sourceFormat()) - static_cast<int>(interchange::Format::WorkFile));
+  const auto choice = s_.dialogs.askSaveAs(this, s_.doc.pageCount(), own);
   if (!choice) return false;
   const PageIndexes pages = pageIndexesFor(choice->range, s_.doc.pageCount(), s_.doc.currentPage);
-  const bool saved = s_.doc.saveAs(u16(choice->path), pages.first, pages.last);
+  const auto format = static_cast<interchange::Format>(static_cast<int>(interchange::Format::WorkFile) +
+                                                       std::clamp(choice->fileType, 0, 3));
+  const bool saved = s_.doc.saveAs(u16(choice->path), pages.first, pages.last, format);
   refresh();
   return saved;
 }
@@ -118,7 +123,12 @@ void CMainFrame::openRecent(int index) {
 void CMainFrame::dropFiles(const QStringList& names) {
   std::vector<std::u16string> list;
   for (const QString& n : names) list.push_back(u16(n));
-  const DropDecision d = checkDroppedFiles(list, [](const std::u16string& p) { return QFileInfo(qs(p)).isDir(); });
+  // Another engine's result is taken whatever its name: its content says what it is.
+  const DropDecision d = checkDroppedFiles(
+      list, [](const std::u16string& p) { return QFileInfo(qs(p)).isDir(); },
+      [](const std::u16string& p) {
+        return QFileInfo(qs(p)).isFile() && formatOfFile(p) != interchange::Format::WorkFile;
+      });
   if (!d.message.empty()) {
     s_.host.message(d.message, kApplicationName, MessageIcon::Warning);
     return;

@@ -8,11 +8,12 @@
 namespace lexova::interchange {
 namespace {
 
-// The code points of a text, each as a CharCode.
+// The code points of a text, each as a CharCode; control characters are no text.
 std::vector<CharCode> codesOf(std::u16string_view text) {
   std::vector<CharCode> out;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
+    if (c < 0x20 || c == 0x7F) continue;
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
       out.push_back(makeCode(c, text[i + 1]));
       ++i;

@@ -260,7 +260,7 @@ std::string writeAlto(const COcrPage& page, int pageIndex) {
   o += "    <OCRProcessing ID=\"OCR_0\">\n      <ocrProcessingStep>\n        <processingSoftware>\n"
        "          <softwareName>Lexova</softwareName>\n        </processingSoftware>\n      </ocrProcessingStep>\n"
        "    </OCRProcessing>\n  </Description>\n  <Layout>\n";
-  const long long w = std::max(0, page.width), h = std::max(0, page.height);
+  const long long w = std::max(1, page.width), h = std::max(1, page.height);
   o += "    <Page WIDTH=\"" + num(w) + "\" HEIGHT=\"" + num(h) + "\" PHYSICAL_IMG_NR=\"" + num(pageIndex + 1) +
        "\" ID=\"page_" + num(pageIndex) + "\">\n";
   o += "      <PrintSpace HPOS=\"0\" VPOS=\"0\" WIDTH=\"" + num(w) + "\" HEIGHT=\"" + num(h) + "\">\n";

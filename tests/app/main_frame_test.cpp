@@ -56,7 +56,7 @@ class ScriptedDialogs final : public FrameDialogs {
   std::deque<SaveChoice> saves;
   int exportFileType = -1;  // the type the export dialog was opened with
   std::optional<OpenChoice> askOpen(QWidget*, const QString&, bool) override { return take(opens); }
-  std::optional<SaveChoice> askSaveAs(QWidget*, int) override { return take(saves); }
+  std::optional<SaveChoice> askSaveAs(QWidget*, int, int) override { return take(saves); }
   std::optional<SaveChoice> askExport(QWidget*, int, int fileType, RangeMode) override {
     exportFileType = fileType;
     return take(saves);

@@ -83,6 +83,26 @@ void DAdovoVodovoDez::install(std::unique_ptr<COcrPaper> paper) {
   pageEntries.assign(paper_->pages.size(), {});
 }
 
+interchange::Format formatOfFile(const std::u16string& path) {
+  // The first bytes say it; a file that cannot be read is left to the work-file
+  // reader, which reports why.
+  try {
+    io::FileSource in(text::toUtf8(path));
+    std::string head(64 * 1024, '\0');
+    std::size_t n = 0;
+    while (n < head.size()) {
+      const std::size_t got = in.read(reinterpret_cast<std::uint8_t*>(head.data()) + n, head.size() - n);
+      if (got == 0) break;
+      n += got;
+    }
+    head.resize(n);
+    const interchange::Format f = interchange::detectFormat(head);
+    return f == interchange::Format::Unknown ? interchange::Format::WorkFile : f;
+  } catch (const std::exception&) {
+    return interchange::Format::WorkFile;
+  }
+}
+
 bool DAdovoVodovoDez::loadFile(const std::u16string& path, bool append) {
   const WaitCursor wait(host_);
   host_.progressBegin(u"", 100);
@@ -90,13 +110,37 @@ bool DAdovoVodovoDez::loadFile(const std::u16string& path, bool append) {
   host_.progressValue(10);
   HostReadProgress progress(host_);
   // Read into a paper of its own: the open one stays as it is until this one is whole.
-  vuzozoviv::ReadResult read = vuzozoviv::readPaperFile(text::toUtf8(path), &progress);
+  // Another engine's result (hOCR, ALTO, PAGE XML) is known by its content.
+  const interchange::Format format = formatOfFile(path);
+  vuzozoviv::ReadResult read;
+  if (format == interchange::Format::WorkFile) {
+    read = vuzozoviv::readPaperFile(text::toUtf8(path), &progress);
+  } else {
+    std::string bytes;
+    interchange::ImportResult imported;
+    try {
+      bytes = io::readFile(text::toUtf8(path), kMaxInterchangeBytes);
+      imported = interchange::readInterchange(bytes, format);
+    } catch (const std::exception& e) {
+      imported.error = e.what();
+    }
+    if (!imported.paper) {
+      host_.progressEnd();
+      std::u16string where = imported.line > 0 ? u"[" + text::fromUtf8(std::to_string(imported.line)) + u"行目]" : u"";
+      host_.message(u"ファイルを読み込めません。" + text::fromUtf8(imported.error) + where, u"エラー",
+                    MessageIcon::Error);
+      if (!paper_) currentPage = -1;
+      return false;
+    }
+    read.paper = std::move(imported.paper);
+  }
   if (!read.paper) {
     host_.progressEnd();
     host_.message(vuzozoviv::readErrorMessage(read.code, read.line), u"エラー", MessageIcon::Error);
     if (!paper_) currentPage = -1;
     return false;
   }
+  if (!append || !paper_) sourceFormat_ = format;
   std::vector<int> appended;
   if (append && paper_) {
     const int before = pageCount();

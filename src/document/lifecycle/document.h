@@ -13,6 +13,7 @@
 #include "document/undo/undo_store.h"
 #include "editing/block_frames.h"
 #include "host/host.h"
+#include "interchange/interchange.h"
 #include "platform/clock.h"
 #include "reconstruct/page_pass.h"
 #include "settings/values.h"
@@ -51,6 +52,11 @@ inline std::u16string backupFileIn(std::u16string_view folder) {
   if (!f.empty() && f.back() != u'/') f += u'/';
   return f + u"_$backup.xml";
 }
+
+// The format of a file by its first bytes (a work file when it is none of the others).
+interchange::Format formatOfFile(const std::u16string& path);
+// Another engine's result is read whole: at most this many bytes.
+inline constexpr std::uint64_t kMaxInterchangeBytes = 1ULL << 30;
 
 // The document's options as the settings give them, with the backup file in
 // backupFolder (empty: no backups).
@@ -114,6 +120,11 @@ class DAdovoVodovoDez {
   // into the folder named after the document's file. The document stays modified
   // unless it wrote all its pages to its own path.
   bool saveAs(const std::u16string& path, int first, int last);
+  // The same in a format (a work file, hOCR, ALTO or PAGE XML); saving under the
+  // document's own path in its own format keeps the marks' meaning.
+  bool saveAs(const std::u16string& path, int first, int last, interchange::Format format);
+  // The format the document was read from: save writes it again.
+  interchange::Format sourceFormat() const { return sourceFormat_; }
   // The automatic backup: written when forced or when the interval has passed
   // since the last one, recording originPath (default the document's path).
   // False when nothing was written.
@@ -177,6 +188,7 @@ class DAdovoVodovoDez {
   std::uint64_t revision_ = 0;
   std::vector<COcrPage*> pageIndex_;  // the pages by position
   bool backupFailureReported_ = false;
+  interchange::Format sourceFormat_ = interchange::Format::WorkFile;
 };
 
 }  // namespace lexova

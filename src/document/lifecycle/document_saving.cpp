@@ -18,6 +18,36 @@ bool writeWorkFile(const COcrPaper& paper, const std::u16string& path, int encod
   return vuzozoviv::writePaperFile(paper, text::toUtf8(path), encoding, first, last) == vuzozoviv::kWriteOk;
 }
 
+// Pages first..last (-1: no bound) in a format: a work file, or another engine's
+// (ALTO and PAGE one file a page), each file through the safe writer.
+bool writeDocumentFile(const COcrPaper& paper, const std::u16string& path, interchange::Format format, int encoding,
+                       int first, int last) {
+  if (format == interchange::Format::WorkFile || format == interchange::Format::Unknown) {
+    return writeWorkFile(paper, path, encoding, first, last);
+  }
+  const int count = static_cast<int>(paper.pages.size());
+  const bool whole = first <= 0 && (last < 0 || last >= count - 1);
+  COcrPaper part;
+  if (!whole) {
+    int i = 0;
+    for (const COcrPage& page : paper.pages) {
+      if (i >= first && (last < 0 || i <= last)) part.pages.push_back(page);
+      ++i;
+    }
+  }
+  try {
+    for (const auto& [name, contents] :
+         interchange::interchangeFiles(whole ? paper : part, format, text::toUtf8(path))) {
+      io::SafeFileSink sink(name);
+      sink.write(contents.data(), contents.size());
+      sink.commit();
+    }
+  } catch (const std::exception&) {
+    return false;
+  }
+  return true;
+}
+
 void fileOpenError(Host& host) {
   host.message(u"ファイルオープンエラー", u"エラー", MessageIcon::Error);
 }
@@ -27,7 +57,8 @@ void fileOpenError(Host& host) {
 DAdovoVodovoDez::SaveResult DAdovoVodovoDez::save() {
   if (!paper_) return SaveResult::Failed;
   if (path_.empty()) return SaveResult::NeedsName;
-  if (!writeWorkFile(*paper_, path_, options_.outputEncoding, -1, -1)) {
+  // Saved in the format it was read from.
+  if (!writeDocumentFile(*paper_, path_, sourceFormat_, options_.outputEncoding, -1, -1)) {
     fileOpenError(host_);
     return SaveResult::Failed;
   }
@@ -37,6 +68,10 @@ DAdovoVodovoDez::SaveResult DAdovoVodovoDez::save() {
 }
 
 bool DAdovoVodovoDez::saveAs(const std::u16string& path, int first, int last) {
+  return saveAs(path, first, last, interchange::Format::WorkFile);
+}
+
+bool DAdovoVodovoDez::saveAs(const std::u16string& path, int first, int last, interchange::Format format) {
   if (!paper_) return false;
   const int count = pageCount();
   if (first < 0 || last < first || first >= count) {
@@ -55,12 +90,13 @@ bool DAdovoVodovoDez::saveAs(const std::u16string& path, int first, int last) {
     }
   }
   markPages(relocated);
-  if (!writeWorkFile(*paper_, path, options_.outputEncoding, first, last)) {
+  if (!writeDocumentFile(*paper_, path, format, options_.outputEncoding, first, last)) {
     fileOpenError(host_);
     return false;
   }
-  // Only the document's own file, written whole, holds everything it has.
-  if (path == path_ && first == 0 && last == count - 1) {
+  // Only the document's own file, written whole in its own format, holds
+  // everything it has.
+  if (path == path_ && first == 0 && last == count - 1 && format == sourceFormat_) {
     clearMarks();
     documentModified = false;
   }
@@ -121,6 +157,8 @@ void DAdovoVodovoDez::offerRecovery() {
     return;
   }
   setPath(origin);
+  // Saved again in the format of the file it came from.
+  sourceFormat_ = origin.empty() ? interchange::Format::WorkFile : formatOfFile(origin);
   markPageEdited(currentPage, true);
   documentModified = true;
 }

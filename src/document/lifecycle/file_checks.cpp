@@ -15,7 +15,8 @@ std::optional<std::u16string> openDialogNameError(const std::u16string& name,
 }
 
 DropDecision checkDroppedFiles(const std::vector<std::u16string>& names,
-                               const std::function<bool(const std::u16string&)>& isFolder) {
+                               const std::function<bool(const std::u16string&)>& isFolder,
+                               const std::function<bool(const std::u16string&)>& isOtherEngineResult) {
   if (names.size() > 1) {
     return {{}, u"複数のファイルがドラッグ/ドロップされました！\r\n1つのファイルをドラッグ/ドロップしてください"};
   }
@@ -27,7 +28,7 @@ DropDecision checkDroppedFiles(const std::vector<std::u16string>& names,
   for (char16_t& c : ext) {
     if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
   }
-  if (ext != u".xml") {
+  if (ext != u".xml" && !(isOtherEngineResult && isOtherEngineResult(name))) {
     return {{}, u"拡張子が違うファイルがドラッグ/ドロップされました！\r\nXMLファイルをドラッグ/ドロップしてください。"};
   }
   return {name, {}};

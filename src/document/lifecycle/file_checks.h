@@ -23,7 +23,10 @@ struct DropDecision {
   std::u16string path;
   std::u16string message;
 };
+// A file whose name does not end in .xml is still taken when isOtherEngineResult
+// says it is hOCR, ALTO or PAGE XML.
 DropDecision checkDroppedFiles(const std::vector<std::u16string>& names,
-                               const std::function<bool(const std::u16string&)>& isFolder);
+                               const std::function<bool(const std::u16string&)>& isFolder,
+                               const std::function<bool(const std::u16string&)>& isOtherEngineResult = {});
 
 }  // namespace lexova

@@ -367,6 +367,40 @@ TEST_F(Document, PageImagesAreFoundWhereTheyAreAndNowhereElse) {
   EXPECT_EQ(doc().pageImagePath(1), path("p3.tif"));
 }
 
+TEST_F(Document, OtherEnginesResultsOpenByContentAndSaveInTheirOwnFormat) {
+  // Tesseract's hOCR under a name that says nothing, with its image beside it.
+  const std::u16string hocr = file("scan.out", io::readFile(LEXOVA_TEST_DATA "/interchange/tesseract-horizontal.hocr"));
+  file("horizontal.png", "not really a picture");
+  ASSERT_EQ(formatOfFile(hocr), interchange::Format::Hocr);
+  EXPECT_EQ(checkDroppedFiles(
+                {hocr}, [](const std::u16string&) { return false; },
+                [](const std::u16string& p) { return formatOfFile(p) != interchange::Format::WorkFile; })
+                .path,
+            hocr);
+  ASSERT_TRUE(doc().open(hocr, false)) << (host_.messages.empty() ? "" : text::toUtf8(host_.messages.back().text));
+  EXPECT_EQ(doc().sourceFormat(), interchange::Format::Hocr);
+  EXPECT_EQ(doc().pageImagePath(0), path("horizontal.png"));
+  COcrChar& first = doc().page(0)->blocks.front().lines.front().chars.front();
+  ASSERT_EQ(first.code, makeCode(u'あ'));
+  first.code = makeCode(u'或');
+  doc().markPageEdited(0, true);
+  // Save writes hOCR again, with the correction and the character's box.
+  ASSERT_EQ(doc().save(), DAdovoVodovoDez::SaveResult::Saved);
+  const std::string saved = bytes(hocr);
+  EXPECT_EQ(interchange::detectFormat(saved), interchange::Format::Hocr);
+  EXPECT_NE(saved.find("x_bboxes 129 137 189 203; x_conf 100'>或</span>"), std::string::npos);
+  // Save as PAGE: a PAGE file; the document stays hOCR and modified.
+  ASSERT_TRUE(doc().saveAs(path("scan.page.xml"), 0, 0, interchange::Format::Page));
+  EXPECT_EQ(interchange::detectFormat(bytes(path("scan.page.xml"))), interchange::Format::Page);
+  EXPECT_EQ(doc().sourceFormat(), interchange::Format::Hocr);
+  // A broken file gives the reader's message with its line and changes nothing.
+  const std::u16string broken = file("broken.xml", "<alto>\n<Layout>\n</alto>");
+  EXPECT_FALSE(doc().open(broken, false));
+  EXPECT_NE(host_.messages.back().text.find(u"[3行目]"), std::u16string::npos);
+  EXPECT_EQ(doc().sourceFormat(), interchange::Format::Hocr);
+  EXPECT_EQ(codeText(doc().page(0)->blocks.front().lines.front().chars.front().code), u"或");
+}
+
 // ---- undo -----------------------------------------------------------------------------------
 
 // Types text at the end of page `index`'s line as the editing step will: the view
