@@ -118,6 +118,9 @@ settings_through_the_sheet() {
   import -window root "$work/before.png"
   menu_keys "$main" alt+t k
   sheet=$(wait_window "^環境設定$")
+  # The sheet moved off the text view, which shows the change while it is open.
+  xdotool windowmove --sync "$sheet" 800 0 2> /dev/null || xdotool windowmove "$sheet" 800 0
+  settle
   xdotool windowfocus --sync "$sheet" 2> /dev/null || true
   xdotool key --delay 80 ctrl+shift+Tab alt+n
   choose_colour "#00a000"

@@ -48,10 +48,11 @@ class Parser {
   Parser(std::string_view in, bool lenient) : in_(in), lenient_(lenient) {}
 
   Markup run() {
-    Markup m;
-    m.root = std::make_unique<Node>();
-    m.root->name = "#document";
-    stack_.push_back(m.root.get());
+    Markup& m = m_;
+    Node* root = &m.nodes.emplace_back();
+    root->name = "#document";
+    m.root = root;
+    stack_.push_back(root);
     if (in_.size() >= 3 && static_cast<unsigned char>(in_[0]) == 0xEF && static_cast<unsigned char>(in_[1]) == 0xBB &&
         static_cast<unsigned char>(in_[2]) == 0xBF) {
       pos_ = 3;
@@ -61,13 +62,13 @@ class Parser {
     }
     while (error_.empty() && pos_ < in_.size()) step();
     if (error_.empty() && !lenient_ && stack_.size() > 1) {
-      fail("<" + stack_.back()->name + "> is not closed", stack_.back()->line);
+      fail("<" + std::string(stack_.back()->name) + "> is not closed", stack_.back()->line);
     }
     if (error_.empty() && m.documentElement() == nullptr) fail("no element");
     m.error = error_;
     m.errorLine = errorLine_;
-    if (!error_.empty()) m.root.reset(new Node());
-    return m;
+    if (!error_.empty()) root->children.clear();
+    return std::move(m);
   }
 
  private:
@@ -78,10 +79,10 @@ class Parser {
   }
 
   void advance(std::size_t n) {
-    for (std::size_t i = 0; i < n && pos_ < in_.size(); ++i) {
-      if (in_[pos_] == '\n') ++line_;
-      ++pos_;
-    }
+    const std::size_t end = std::min(in_.size(), pos_ + n);
+    line_ += static_cast<int>(std::count(in_.begin() + static_cast<std::ptrdiff_t>(pos_),
+                                         in_.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
+    pos_ = end;
   }
   bool startsWith(std::string_view s) const { return in_.substr(pos_).starts_with(s); }
   // Skips to just after `end`; false (and an error) when it never comes.
@@ -106,7 +107,7 @@ class Parser {
       advance(9);
       const std::size_t at = in_.find("]]>", pos_);
       if (at == std::string_view::npos) return fail("unterminated CDATA section");
-      addText(std::string(in_.substr(pos_, at - pos_)));
+      addText(in_.substr(pos_, at - pos_), true);
       advance(at + 3 - pos_);
     } else if (startsWith("<!") || startsWith("<?")) {
       skipPast(">", "declaration");
@@ -119,26 +120,38 @@ class Parser {
 
   void text() {
     const std::size_t end = std::min(in_.find('<', pos_), in_.size());
-    std::string decoded = decode(in_.substr(pos_, end - pos_));
+    const std::string_view raw = in_.substr(pos_, end - pos_);
     advance(end - pos_);
-    if (!decoded.empty()) addText(std::move(decoded));
+    addText(raw, false);
   }
 
-  void addText(std::string t) {
+  // Text (raw: CDATA, taken as it stands) to the open element.
+  void addText(std::string_view raw, bool cdata) {
+    // White space that holds a line break only indents.
+    const bool blank = std::all_of(raw.begin(), raw.end(), isSpace);
+    if (raw.empty() || (blank && !cdata && raw.find('\n') != std::string_view::npos)) return;
     Node* parent = stack_.back();
-    if (!parent->children.empty() && parent->children.back()->name.empty()) {
-      parent->children.back()->text += t;
-      return;
-    }
     if (stack_.size() == 1) {
       // Only white space may stand outside the document element.
-      if (std::all_of(t.begin(), t.end(), isSpace)) return;
+      if (blank) return;
       if (!lenient_) return fail("text outside the document element");
     }
-    auto node = std::make_unique<Node>();
-    node->text = std::move(t);
+    const std::string_view t = cdata ? raw : decoded(raw);
+    if (!parent->children.empty() && parent->children.back()->name.empty()) {
+      Node* last = parent->children.back();
+      last->text = m_.own.emplace_back(std::string(last->text) + std::string(t));
+      return;
+    }
+    Node* node = &m_.nodes.emplace_back();
+    node->text = t;
     node->line = line_;
-    parent->children.push_back(std::move(node));
+    parent->children.push_back(node);
+  }
+
+  // The raw text itself when it has no entity, else its decoded copy.
+  std::string_view decoded(std::string_view raw) {
+    if (raw.find('&') == std::string_view::npos) return raw;
+    return m_.own.emplace_back(decode(raw));
   }
 
   std::string decode(std::string_view raw) {
@@ -199,11 +212,12 @@ class Parser {
     return out;
   }
 
-  std::string name() {
+  std::string_view name() {
     const std::size_t start = pos_;
     while (pos_ < in_.size() && isNameChar(in_[pos_])) ++pos_;
-    std::string n(localName(in_.substr(start, pos_ - start)));
-    return lenient_ ? lowerAscii(n) : n;
+    const std::string_view n = localName(in_.substr(start, pos_ - start));
+    if (!lenient_ || std::none_of(n.begin(), n.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) return n;
+    return m_.own.emplace_back(lowerAscii(n));
   }
   void spaces() {
     while (pos_ < in_.size() && isSpace(in_[pos_])) advance(1);
@@ -212,21 +226,21 @@ class Parser {
   void openTag() {
     const int line = line_;
     advance(1);
-    std::string tag = name();
+    const std::string_view tag = name();
     if (tag.empty()) {
       if (!lenient_) return fail("a '<' that starts no tag");
-      addText("<");
+      addText("<", true);
       return;
     }
     if (static_cast<int>(stack_.size()) > kMaxDepth) return fail("elements nested too deeply");
     if (++nodes_ > kMaxNodes) return fail("too many elements");
-    auto node = std::make_unique<Node>();
+    Node* node = &m_.nodes.emplace_back();
     node->name = tag;
     node->line = line;
     bool selfClosing = false;
     for (;;) {
       spaces();
-      if (pos_ >= in_.size()) return fail("unterminated tag <" + tag + ">", line);
+      if (pos_ >= in_.size()) return fail("unterminated tag <" + std::string(tag) + ">", line);
       if (in_[pos_] == '>') {
         advance(1);
         break;
@@ -236,43 +250,47 @@ class Parser {
         selfClosing = true;
         break;
       }
-      std::string attr = name();
+      const std::string_view attr = name();
       if (attr.empty()) {
-        if (!lenient_) return fail("a malformed attribute in <" + tag + ">");
+        if (!lenient_) return fail("a malformed attribute in <" + std::string(tag) + ">");
         advance(1);
         continue;
       }
       spaces();
-      std::string value;
+      std::string_view value;
       if (pos_ < in_.size() && in_[pos_] == '=') {
         advance(1);
         spaces();
         if (pos_ < in_.size() && (in_[pos_] == '"' || in_[pos_] == '\'')) {
           const char quote = in_[pos_];
           const std::size_t end = in_.find(quote, pos_ + 1);
-          if (end == std::string_view::npos) return fail("an unterminated attribute value in <" + tag + ">", line);
-          value = decode(in_.substr(pos_ + 1, end - pos_ - 1));
+          if (end == std::string_view::npos) {
+            return fail("an unterminated attribute value in <" + std::string(tag) + ">", line);
+          }
+          value = decoded(in_.substr(pos_ + 1, end - pos_ - 1));
           advance(end + 1 - pos_);
         } else {
-          if (!lenient_) return fail("an unquoted attribute value in <" + tag + ">");
+          if (!lenient_) return fail("an unquoted attribute value in <" + std::string(tag) + ">");
           const std::size_t start = pos_;
           while (pos_ < in_.size() && !isSpace(in_[pos_]) && in_[pos_] != '>') advance(1);
-          value = decode(in_.substr(start, pos_ - start));
+          value = decoded(in_.substr(start, pos_ - start));
         }
       } else if (!lenient_) {
-        return fail("an attribute without a value in <" + tag + ">");
+        return fail("an attribute without a value in <" + std::string(tag) + ">");
       }
-      node->attributes.emplace_back(std::move(attr), std::move(value));
+      if (node->attributes.empty()) node->attributes.reserve(4);
+      node->attributes.emplace_back(attr, value);
     }
-    if (stack_.size() == 1 && !lenient_ && hasElement_) return fail("a second document element <" + tag + ">", line);
+    if (stack_.size() == 1 && !lenient_ && hasElement_) {
+      return fail("a second document element <" + std::string(tag) + ">", line);
+    }
     hasElement_ = true;
-    Node* raw = node.get();
-    stack_.back()->children.push_back(std::move(node));
+    stack_.back()->children.push_back(node);
     if (!selfClosing && !(lenient_ && isVoidHtml(tag))) {
-      stack_.push_back(raw);
+      stack_.push_back(node);
       // Script and style content is not markup.
       if (lenient_ && (tag == "script" || tag == "style")) {
-        const std::string end = "</" + tag;
+        const std::string end = "</" + std::string(tag);
         std::size_t at = pos_;
         while ((at = in_.find("</", at)) != std::string_view::npos && lowerAscii(in_.substr(at, end.size())) != end) {
           at += 2;
@@ -285,14 +303,14 @@ class Parser {
   void closeTag() {
     const int line = line_;
     advance(2);
-    const std::string tag = name();
+    const std::string tag(name());
     spaces();
     if (pos_ >= in_.size() || in_[pos_] != '>') return fail("unterminated closing tag </" + tag + ">", line);
     advance(1);
     if (!lenient_) {
       if (stack_.size() <= 1 || stack_.back()->name != tag) {
         return fail("</" + tag + "> does not close " +
-                        (stack_.size() > 1 ? "<" + stack_.back()->name + ">" : std::string("any element")),
+                        (stack_.size() > 1 ? "<" + std::string(stack_.back()->name) + ">" : std::string("any element")),
                     line);
       }
       stack_.pop_back();
@@ -307,6 +325,7 @@ class Parser {
     }
   }
 
+  Markup m_;
   std::string_view in_;
   bool lenient_;
   std::size_t pos_ = 0;
@@ -328,7 +347,7 @@ std::string lowerAscii(std::string_view s) {
   return out;
 }
 
-const std::string* Node::attribute(std::string_view n) const {
+const std::string_view* Node::attribute(std::string_view n) const {
   for (const auto& [key, value] : attributes) {
     if (key == n) return &value;
   }
@@ -336,23 +355,23 @@ const std::string* Node::attribute(std::string_view n) const {
 }
 
 const Node* Node::child(std::string_view n) const {
-  for (const auto& c : children) {
-    if (c->name == n) return c.get();
+  for (const Node* c : children) {
+    if (c->name == n) return c;
   }
   return nullptr;
 }
 
 std::string Node::allText() const {
-  if (name.empty()) return text;
+  if (name.empty()) return std::string(text);
   std::string out;
-  for (const auto& c : children) out += c->allText();
+  for (const Node* c : children) out += c->allText();
   return out;
 }
 
 const Node* Markup::documentElement() const {
   if (!root) return nullptr;
-  for (const auto& c : root->children) {
-    if (!c->name.empty()) return c.get();
+  for (const Node* c : root->children) {
+    if (!c->name.empty()) return c;
   }
   return nullptr;
 }

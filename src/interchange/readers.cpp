@@ -65,34 +65,51 @@ Box unite(const Box& a, const Box& b) {
 // ---- hOCR ---------------------------------------------------------------------------------
 
 bool hasClass(const Node& n, std::string_view cls) {
-  const std::string* c = n.attribute("class");
+  const std::string_view* c = n.attribute("class");
   if (!c) return false;
-  for (std::string_view token : split(*c, ' ')) {
-    if (token == cls) return true;
+  // The space-separated tokens, without making a list of them.
+  for (std::size_t at = c->find(cls); at != std::string_view::npos; at = c->find(cls, at + 1)) {
+    const bool starts = at == 0 || (*c)[at - 1] == ' ';
+    const bool ends = at + cls.size() == c->size() || (*c)[at + cls.size()] == ' ';
+    if (starts && ends) return true;
   }
   return false;
 }
 
 // The properties of a title attribute: "bbox 1 2 3 4; x_wconf 95; image \"p.tif\"".
 struct Title {
-  std::vector<std::pair<std::string, std::string>> props;
-  const std::string* get(std::string_view key) const {
+  std::vector<std::pair<std::string_view, std::string_view>> props;
+  const std::string_view* get(std::string_view key) const {
     for (const auto& [k, v] : props) {
       if (k == key) return &v;
     }
     return nullptr;
   }
-  std::vector<double> numbers(std::string_view key) const {
-    std::vector<double> out;
-    if (const std::string* v = get(key)) {
-      for (std::string_view part : split(*v, ' ')) {
-        if (auto n = number(part)) out.push_back(*n);
+  // The numbers of a property (at most four are ever needed).
+  struct Numbers {
+    double v[4] = {0, 0, 0, 0};
+    int n = 0;
+    bool empty() const { return n == 0; }
+    std::size_t size() const { return static_cast<std::size_t>(n); }
+    double front() const { return v[0]; }
+    double operator[](std::size_t i) const { return v[i]; }
+  };
+  Numbers numbers(std::string_view key) const {
+    Numbers out;
+    if (const std::string_view* p = get(key)) {
+      std::string_view rest = *p;
+      while (!rest.empty() && out.n < 4) {
+        const std::size_t space = rest.find(' ');
+        const std::string_view part = rest.substr(0, space);
+        rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+        if (part.empty()) continue;
+        if (auto n = number(part)) out.v[out.n++] = *n;
       }
     }
     return out;
   }
   std::optional<Box> bbox(std::string_view key = "bbox") const {
-    const std::vector<double> n = numbers(key);
+    const Numbers n = numbers(key);
     if (n.size() < 4) return std::nullopt;
     return boxFromCorners(n[0], n[1], n[2], n[3]);
   }
@@ -100,13 +117,18 @@ struct Title {
 
 Title titleOf(const Node& n) {
   Title t;
-  const std::string* title = n.attribute("title");
+  const std::string_view* title = n.attribute("title");
   if (!title) return t;
-  for (std::string_view part : split(*title, ';')) {
+  std::string_view rest = *title;
+  while (!rest.empty()) {
+    const std::size_t semi = rest.find(';');
+    std::string_view part = rest.substr(0, semi);
+    rest = semi == std::string_view::npos ? std::string_view() : rest.substr(semi + 1);
+    if (part.empty()) continue;
     part = trim(part);
     const std::size_t space = part.find(' ');
-    const std::string key(part.substr(0, space));
-    std::string value(space == std::string_view::npos ? std::string_view() : trim(part.substr(space + 1)));
+    const std::string_view key = part.substr(0, space);
+    std::string_view value = space == std::string_view::npos ? std::string_view() : trim(part.substr(space + 1));
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
     t.props.emplace_back(key, value);
   }
@@ -114,7 +136,7 @@ Title titleOf(const Node& n) {
 }
 
 bool isAlternatives(const Node& n) {
-  const std::string* id = n.attribute("id");
+  const std::string_view* id = n.attribute("id");
   return (id && id->starts_with("lstm_choices")) || hasClass(n, "alternatives") || hasClass(n, "ocr_alternatives");
 }
 
@@ -136,12 +158,12 @@ void wordText(const Node& n, std::string& out) {
 
 std::vector<Alternative> alternativesIn(const Node& n) {
   std::vector<Alternative> out;
-  for (const auto& c : n.children) {
+  for (const Node* c : n.children) {
     if (c->name.empty()) continue;
     Alternative a;
     a.text = fromUtf8(std::string(trim(c->allText())));
     const Title t = titleOf(*c);
-    const std::vector<double> conf = t.numbers("x_confs");
+    const Title::Numbers conf = t.numbers("x_confs");
     if (!conf.empty()) a.confidence = conf.front() / 100.0;
     if (!a.text.empty()) out.push_back(std::move(a));
   }
@@ -152,19 +174,19 @@ WordIn hocrWord(const Node& w) {
   WordIn word;
   const Title t = titleOf(w);
   if (auto b = t.bbox()) word.box = *b;
-  const std::vector<double> conf = t.numbers("x_wconf");
+  const Title::Numbers conf = t.numbers("x_wconf");
   if (!conf.empty()) word.confidence = conf.front() / 100.0;
   std::string text;
   wordText(w, text);
   word.text = fromUtf8(std::string(trim(text)));
   // Character boxes (ocrx_cinfo with x_bboxes), each followed by its alternatives.
-  for (const auto& c : w.children) {
+  for (const Node* c : w.children) {
     if (c->name.empty()) continue;
     const Title ct = titleOf(*c);
     if (hasClass(*c, "ocrx_cinfo") && ct.get("x_bboxes")) {
       GlyphIn g;
       if (auto b = ct.bbox("x_bboxes")) g.box = *b;
-      const std::vector<double> cc = ct.numbers("x_conf");
+      const Title::Numbers cc = ct.numbers("x_conf");
       if (!cc.empty()) g.confidence = cc.front() / 100.0;
       g.text = fromUtf8(std::string(trim(c->allText())));
       word.glyphs.push_back(std::move(g));
@@ -188,7 +210,7 @@ bool isHocrLine(const Node& n) {
 }
 
 void hocrLines(const Node& n, std::vector<LineIn>& lines, LineIn* current) {
-  for (const auto& c : n.children) {
+  for (const Node* c : n.children) {
     if (c->name.empty()) continue;
     if (isHocrLine(*c)) {
       LineIn line;
@@ -215,7 +237,7 @@ void hocrLines(const Node& n, std::vector<LineIn>& lines, LineIn* current) {
 }
 
 void hocrBlocks(const Node& n, PageIn& page) {
-  for (const auto& c : n.children) {
+  for (const Node* c : n.children) {
     if (c->name.empty()) continue;
     const bool image = hasClass(*c, "ocr_photo") || hasClass(*c, "ocr_image") || hasClass(*c, "ocr_float");
     const bool separator = hasClass(*c, "ocr_separator");
@@ -239,7 +261,7 @@ void hocrBlocks(const Node& n, PageIn& page) {
 }
 
 void hocrPages(const Node& n, std::vector<PageIn>& pages) {
-  for (const auto& c : n.children) {
+  for (const Node* c : n.children) {
     if (c->name.empty()) continue;
     if (hasClass(*c, "ocr_page")) {
       PageIn page;
@@ -248,8 +270,8 @@ void hocrPages(const Node& n, std::vector<PageIn>& pages) {
         page.width = b->x + b->width;
         page.height = b->y + b->height;
       }
-      if (const std::string* image = t.get("image")) page.image = fromUtf8(*image);
-      const std::vector<double> res = t.numbers("scan_res");
+      if (const std::string_view* image = t.get("image")) page.image = fromUtf8(*image);
+      const Title::Numbers res = t.numbers("scan_res");
       if (!res.empty() && res.front() > 0 && res.front() < 10000) page.dpi = static_cast<int>(res.front());
       hocrBlocks(*c, page);
       pages.push_back(std::move(page));
@@ -266,7 +288,7 @@ struct AltoUnits {
 };
 
 std::optional<double> altoNumber(const Node& n, std::string_view attr, const AltoUnits& u) {
-  const std::string* v = n.attribute(attr);
+  const std::string_view* v = n.attribute(attr);
   if (!v) return std::nullopt;
   auto d = number(*v);
   if (!d) return std::nullopt;
@@ -281,7 +303,7 @@ std::optional<Box> altoBox(const Node& n, const AltoUnits& u) {
 }
 
 std::optional<bool> altoDirection(const Node& n) {
-  const std::string* d = n.attribute("BASEDIRECTION");
+  const std::string_view* d = n.attribute("BASEDIRECTION");
   if (!d) return std::nullopt;
   if (*d == "ttb" || *d == "btt") return true;
   if (*d == "ltr" || *d == "rtl") return false;
@@ -296,45 +318,45 @@ std::optional<Failure> altoTextLine(const Node& l, const AltoUnits& u, BlockIn& 
   if (!box) return Failure{"a TextLine without HPOS, VPOS, WIDTH and HEIGHT", l.line};
   line.box = *box;
   if (!block.vertical) block.vertical = altoDirection(l);
-  for (const auto& s : l.children) {
+  for (const Node* s : l.children) {
     if (s->name != "String") continue;
     WordIn w;
-    const std::string* content = s->attribute("CONTENT");
+    const std::string_view* content = s->attribute("CONTENT");
     if (!content) return Failure{"a String without CONTENT", s->line};
     w.text = fromUtf8(*content);
     if (auto b = altoBox(*s, u)) w.box = *b;
-    if (const std::string* wc = s->attribute("WC")) {
+    if (const std::string_view* wc = s->attribute("WC")) {
       if (auto c = number(*wc)) w.confidence = std::clamp(*c, 0.0, 1.0);
     }
     // CC: one digit a character, 0 sure .. 9 unsure.
     // (Numbers apart, or digits run together.)
     std::vector<double> characterConfidence;
-    if (const std::string* cc = s->attribute("CC")) {
+    if (const std::string_view* cc = s->attribute("CC")) {
       for (std::string_view part : split(*cc, ' ')) {
         for (char ch : part) {
           if (ch >= '0' && ch <= '9') characterConfidence.push_back(1.0 - (ch - '0') / 9.0);
         }
       }
     }
-    for (const auto& g : s->children) {
+    for (const Node* g : s->children) {
       if (g->name == "ALTERNATIVE") {
         Alternative a;
         a.text = fromUtf8(g->allText());
         if (!a.text.empty()) w.alternatives.push_back(std::move(a));
       } else if (g->name == "Glyph") {
         GlyphIn glyph;
-        const std::string* gc = g->attribute("CONTENT");
+        const std::string_view* gc = g->attribute("CONTENT");
         if (!gc) return Failure{"a Glyph without CONTENT", g->line};
         glyph.text = fromUtf8(*gc);
         if (auto b = altoBox(*g, u)) glyph.box = *b;
-        if (const std::string* c = g->attribute("GC")) {
+        if (const std::string_view* c = g->attribute("GC")) {
           if (auto v = number(*c)) glyph.confidence = std::clamp(*v, 0.0, 1.0);
         }
-        for (const auto& v : g->children) {
+        for (const Node* v : g->children) {
           if (v->name != "Variant") continue;
           Alternative a;
-          if (const std::string* vc = v->attribute("CONTENT")) a.text = fromUtf8(*vc);
-          if (const std::string* c = v->attribute("VC")) {
+          if (const std::string_view* vc = v->attribute("CONTENT")) a.text = fromUtf8(*vc);
+          if (const std::string_view* c = v->attribute("VC")) {
             if (auto d = number(*c)) a.confidence = std::clamp(*d, 0.0, 1.0);
           }
           if (!a.text.empty()) glyph.alternatives.push_back(std::move(a));
@@ -372,7 +394,7 @@ std::optional<Failure> altoBlock(const Node& n, const AltoUnits& u, PageIn& page
     if (!box && !into) return Failure{"a TextBlock without HPOS, VPOS, WIDTH and HEIGHT", n.line};
     if (box) b.box = into ? unite(b.box, *box) : *box;
     if (!b.vertical) b.vertical = altoDirection(n);
-    for (const auto& l : n.children) {
+    for (const Node* l : n.children) {
       if (l->name != "TextLine") continue;
       if (auto f = altoTextLine(*l, u, b)) return f;
     }
@@ -382,7 +404,7 @@ std::optional<Failure> altoBlock(const Node& n, const AltoUnits& u, PageIn& page
     BlockIn b;
     if (auto box = altoBox(n, u)) b.box = *box;
     b.vertical = altoDirection(n);
-    for (const auto& c : n.children) {
+    for (const Node* c : n.children) {
       if (c->name == "TextBlock") {
         if (auto f = altoBlock(*c, u, page, &b)) return f;
       } else if (!c->name.empty()) {
@@ -419,7 +441,7 @@ std::optional<Box> pageCoords(const Node& n) {
     x1 = std::max(x1, x);
     y1 = std::max(y1, y);
   };
-  if (const std::string* points = coords->attribute("points")) {
+  if (const std::string_view* points = coords->attribute("points")) {
     for (std::string_view pair : split(*points, ' ')) {
       const std::size_t comma = pair.find(',');
       if (comma == std::string_view::npos) return std::nullopt;
@@ -429,10 +451,10 @@ std::optional<Box> pageCoords(const Node& n) {
     }
   } else {
     // PAGE 2010–2013: <Point x y/> children.
-    for (const auto& p : coords->children) {
+    for (const Node* p : coords->children) {
       if (p->name != "Point") continue;
-      const std::string* xs = p->attribute("x");
-      const std::string* ys = p->attribute("y");
+      const std::string_view* xs = p->attribute("x");
+      const std::string_view* ys = p->attribute("y");
       if (!xs || !ys) return std::nullopt;
       const auto x = number(*xs), y = number(*ys);
       if (!x || !y) return std::nullopt;
@@ -453,15 +475,15 @@ struct Equiv {
 
 Equiv textEquiv(const Node& n) {
   std::vector<std::pair<double, Alternative>> all;
-  for (const auto& c : n.children) {
+  for (const Node* c : n.children) {
     if (c->name != "TextEquiv") continue;
     Alternative a;
     if (const Node* u = c->child("Unicode")) a.text = fromUtf8(u->allText());
-    if (const std::string* conf = c->attribute("conf")) {
+    if (const std::string_view* conf = c->attribute("conf")) {
       if (auto v = number(*conf)) a.confidence = std::clamp(*v, 0.0, 1.0);
     }
     double index = static_cast<double>(all.size());
-    if (const std::string* i = c->attribute("index")) {
+    if (const std::string_view* i = c->attribute("index")) {
       if (auto v = number(*i)) index = *v;
     }
     all.emplace_back(index, std::move(a));
@@ -482,24 +504,24 @@ std::optional<Failure> pageRegion(const Node& r, PageIn& page, std::vector<std::
     if (!box) return Failure{"a TextRegion without Coords", r.line};
     BlockIn b;
     b.box = *box;
-    if (const std::string* d = r.attribute("readingDirection")) {
+    if (const std::string_view* d = r.attribute("readingDirection")) {
       if (*d == "top-to-bottom" || *d == "bottom-to-top") b.vertical = true;
       if (*d == "left-to-right" || *d == "right-to-left") b.vertical = false;
     }
-    for (const auto& l : r.children) {
+    for (const Node* l : r.children) {
       if (l->name != "TextLine") continue;
       LineIn line;
       const auto lb = pageCoords(*l);
       if (!lb) return Failure{"a TextLine without Coords", l->line};
       line.box = *lb;
-      for (const auto& w : l->children) {
+      for (const Node* w : l->children) {
         if (w->name != "Word") continue;
         WordIn word;
         if (auto wb = pageCoords(*w)) word.box = *wb;
         const Equiv we = textEquiv(*w);
         word.text = we.text;
         word.confidence = we.confidence;
-        for (const auto& g : w->children) {
+        for (const Node* g : w->children) {
           if (g->name != "Glyph") continue;
           GlyphIn glyph;
           if (auto gb = pageCoords(*g)) glyph.box = *gb;
@@ -526,7 +548,7 @@ std::optional<Failure> pageRegion(const Node& r, PageIn& page, std::vector<std::
       }
       b.lines.push_back(std::move(line));
     }
-    if (const std::string* id = r.attribute("id")) ids.emplace_back(*id, page.blocks.size());
+    if (const std::string_view* id = r.attribute("id")) ids.emplace_back(std::string(*id), page.blocks.size());
     page.blocks.push_back(std::move(b));
   } else if (r.name == "ImageRegion" || r.name == "GraphicRegion" || r.name == "ChartRegion" ||
              r.name == "SeparatorRegion") {
@@ -534,7 +556,7 @@ std::optional<Failure> pageRegion(const Node& r, PageIn& page, std::vector<std::
     BlockIn b;
     b.kind = r.name == "SeparatorRegion" ? BlockKind::Separator : BlockKind::Image;
     b.box = *box;
-    if (const std::string* id = r.attribute("id")) ids.emplace_back(*id, page.blocks.size());
+    if (const std::string_view* id = r.attribute("id")) ids.emplace_back(std::string(*id), page.blocks.size());
     page.blocks.push_back(std::move(b));
   }
   return std::nullopt;
@@ -543,19 +565,19 @@ std::optional<Failure> pageRegion(const Node& r, PageIn& page, std::vector<std::
 // The region ids of a ReadingOrder in order.
 void readingOrder(const Node& n, std::vector<std::string>& order) {
   std::vector<std::pair<double, const Node*>> refs;
-  for (const auto& c : n.children) {
+  for (const Node* c : n.children) {
     if (c->name.empty()) continue;
     double index = static_cast<double>(refs.size());
-    if (const std::string* i = c->attribute("index")) {
+    if (const std::string_view* i = c->attribute("index")) {
       if (auto v = number(*i)) index = *v;
     }
-    refs.emplace_back(index, c.get());
+    refs.emplace_back(index, c);
   }
   if (n.name == "OrderedGroup" || n.name == "OrderedGroupIndexed") {
     std::stable_sort(refs.begin(), refs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   }
   for (const auto& [index, c] : refs) {
-    if (const std::string* ref = c->attribute("regionRef")) order.push_back(*ref);
+    if (const std::string_view* ref = c->attribute("regionRef")) order.emplace_back(*ref);
     readingOrder(*c, order);
   }
 }
@@ -613,7 +635,7 @@ ImportResult readAlto(std::string_view bytes, int dpi) {
   const Node* layout = root->child("Layout");
   if (!layout) return failed({"an ALTO file without <Layout>", root->line});
   std::vector<PageIn> pages;
-  for (const auto& p : layout->children) {
+  for (const Node* p : layout->children) {
     if (p->name != "Page") continue;
     PageIn page;
     page.image = image;
@@ -622,9 +644,9 @@ ImportResult readAlto(std::string_view bytes, int dpi) {
     page.width = std::llround(*w);
     page.height = std::llround(*h);
     if (units.factor != 1) page.dpi = dpi;
-    for (const auto& space : p->children) {
+    for (const Node* space : p->children) {
       if (space->name.empty()) continue;
-      for (const auto& b : space->children) {
+      for (const Node* b : space->children) {
         if (b->name.empty()) continue;
         if (auto f = altoBlock(*b, units, page, nullptr)) return failed(*f);
       }
@@ -642,19 +664,19 @@ ImportResult readPage(std::string_view bytes) {
   if (!root || root->name != "PcGts")
     return failed({"not PAGE: the root element is not <PcGts>", root ? root->line : 0});
   std::vector<PageIn> pages;
-  for (const auto& p : root->children) {
+  for (const Node* p : root->children) {
     if (p->name != "Page") continue;
     PageIn page;
-    const std::string* w = p->attribute("imageWidth");
-    const std::string* h = p->attribute("imageHeight");
+    const std::string_view* w = p->attribute("imageWidth");
+    const std::string_view* h = p->attribute("imageHeight");
     const auto wv = w ? number(*w) : std::nullopt, hv = h ? number(*h) : std::nullopt;
     if (!wv || !hv || *wv <= 0 || *hv <= 0) return failed({"a Page without imageWidth and imageHeight", p->line});
     page.width = std::llround(*wv);
     page.height = std::llround(*hv);
-    if (const std::string* f = p->attribute("imageFilename")) page.image = fromUtf8(*f);
+    if (const std::string_view* f = p->attribute("imageFilename")) page.image = fromUtf8(*f);
     std::vector<std::pair<std::string, std::size_t>> ids;
     std::vector<std::string> order;
-    for (const auto& r : p->children) {
+    for (const Node* r : p->children) {
       if (r->name == "ReadingOrder") {
         readingOrder(*r, order);
       } else if (!r->name.empty()) {
