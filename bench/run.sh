@@ -36,3 +36,5 @@ if command -v xmllint >/dev/null; then
 fi
 echo "== a page change on 400 dpi A4 one-bit scans, with the page list of the same file"
 "$build/lexova-page-change-bench" "$file" --changes 20
+echo "== hOCR, ALTO and PAGE XML of 1,000 pages read into the model, against the work file"
+"$build/lexova-interchange-bench" "$file"

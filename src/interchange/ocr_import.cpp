@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "reconstruct/annotation.h"
 #include "text/utf.h"
 
 namespace lexova::interchange {
@@ -113,6 +114,55 @@ void appendWord(COcrLine& line, const WordIn& w, bool vertical) {
   }
 }
 
+// Ruby: a line much thinner than the block's text (the format's own mark, or
+// under 0.6 of the thickness of the line the median character stands in: ruby
+// lines are many but short) beside a body line becomes an annotation line
+// attached to its base characters; one with no base beside it stays a body line.
+void attachRuby(COcrBlock& block, const std::vector<LineIn>& in) {
+  const bool vertical = block.direction == kVertical;
+  std::vector<std::pair<long long, std::size_t>> thickness;  // thickness, characters
+  std::size_t characters = 0;
+  auto line = block.lines.begin();
+  for (const LineIn& l : in) {
+    if (l.box.valid() && !line->chars.empty()) {
+      thickness.emplace_back(vertical ? l.box.width : l.box.height, line->chars.size());
+      characters += line->chars.size();
+    }
+    ++line;
+  }
+  if (thickness.size() < 2) return;
+  std::sort(thickness.begin(), thickness.end());
+  long long median = thickness.back().first;
+  for (std::size_t seen = 0, i = 0; i < thickness.size(); ++i) {
+    seen += thickness[i].second;
+    if (2 * seen >= characters) {
+      median = thickness[i].first;
+      break;
+    }
+  }
+  std::vector<LineList::iterator> ruby;
+  std::size_t i = 0;
+  for (auto it = block.lines.begin(); it != block.lines.end(); ++it, ++i) {
+    const LineIn& l = in[i];
+    const long long t = vertical ? l.box.width : l.box.height;
+    if (!it->chars.empty() && (l.ruby || (l.box.valid() && 10 * t < 6 * median))) {
+      it->attr = kAttrRuby;
+      ruby.push_back(it);
+    } else {
+      it->attr = kAttrNone;
+    }
+  }
+  if (ruby.empty()) return;
+  const int standard = static_cast<int>(std::clamp<long long>(median + 1, 1, 100000));
+  for (LineList::iterator r : ruby) {
+    if (!reconstruct::AttachAnnotationLine(block, r, standard) || r->baseLine == nullptr) {
+      r->attr = kAttrNone;
+      r->baseLine = nullptr;
+      r->RCS = r->RCE = 0;
+    }
+  }
+}
+
 int clampInt(long long v) {
   return static_cast<int>(std::clamp<long long>(v, -1'000'000'000LL, 1'000'000'000LL));
 }
@@ -209,6 +259,7 @@ std::unique_ptr<COcrPaper> buildPaper(std::vector<PageIn>& pages) {
         block.charCount += line.charCount;
       }
       block.langId = cjk ? 128 : 0;
+      attachRuby(block, b.lines);
     }
   }
   computeMaxPageSize(*paper);

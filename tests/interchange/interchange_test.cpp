@@ -180,6 +180,17 @@ void expectRoundTrip(Format f) {
   for (const auto& p : back) {
     for (const COcrPage& page : p->pages) pages.push_back(&page);
   }
+  // The ruby beside the columns comes back as ruby, attached to its base.
+  int rubyBefore = 0, rubyAfter = 0;
+  for (const COcrBlock& b : read.paper->pages.front().blocks) {
+    for (const COcrLine& l : b.lines) rubyBefore += l.attr == kAttrRuby;
+  }
+  for (const COcrBlock& b : pages.front()->blocks) {
+    for (const COcrLine& l : b.lines) rubyAfter += l.attr == kAttrRuby && l.baseLine != nullptr;
+  }
+  EXPECT_GT(rubyBefore, 2);
+  EXPECT_EQ(rubyAfter, rubyBefore);
+  for (const COcrPage* page : pages) EXPECT_EQ(lexova::testing::brokenInvariant(*page), "");
   ASSERT_EQ(pages.size(), 2u);
   auto original = read.paper->pages.begin();
   for (const COcrPage* page : pages) {
