@@ -38,6 +38,7 @@
 #include "app/settings_sheet.h"
 #include "editing/cursor.h"
 #include "host/scripted_host.h"
+#include "interchange/interchange.h"
 #include "platform/clock.h"
 #include "settings/values.h"
 #include "shell/commands.h"
@@ -575,6 +576,24 @@ class MainFrameTest : public QObject {
     // OK: the rows reach the table.
     sheet.accept();
     QCOMPARE(table.registeredPairs.size(), std::size_t{1});
+  }
+
+  void anotherEnginesResultIsDroppedAndSavedAsAlto() {
+    auto s = start();
+    CMainFrame& f = *s->frame;
+    // Tesseract's hOCR under a name the drop rule would refuse by its extension.
+    const QString hocr = dir_.filePath("scan.hocr");
+    QVERIFY(QFile::copy(LEXOVA_SOURCE_DIR "/tests/data/interchange/tesseract-horizontal.hocr", hocr));
+    f.dropFiles({hocr});
+    QCOMPARE(s->doc.pageCount(), 1);
+    QCOMPARE(s->doc.sourceFormat(), interchange::Format::Hocr);
+    // Save as: the dialog starts at the document's own type (hOCR, the second);
+    // ALTO (the third) is chosen.
+    s->dialogs.saves.push_back(FrameDialogs::SaveChoice{dir_.filePath("scan.alto.xml"), RangeChoice{}, 2});
+    f.runCommand(shell::kFileSaveAs);
+    QFile out(dir_.filePath("scan.alto.xml"));
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QCOMPARE(interchange::detectFormat(out.readAll().toStdString()), interchange::Format::Alto);
   }
 
   void exportWritesTheChosenTypeAndRemembersIt() {
