@@ -506,7 +506,6 @@ void CSetting::showFonts() {
 
 QWidget* CSetting::textInfoPage() {
   auto* page = new QWidget;
-  settings::SettingsValues& v = draft_.values;
   editLineColour_ = new QPushButton(QStringLiteral("編集行の表示色(&A)..."), page);
   otherLineColour_ = new QPushButton(QStringLiteral("非編集行の表示色(&N)..."), page);
   auto* lineBox = new QGroupBox(QStringLiteral("--設定されている文字色--"), page);
@@ -615,7 +614,6 @@ QWidget* CSetting::textInfoPage() {
     draft_.values.showRejectMark = on ? 1 : 0;
     live();
   });
-  (void)v;
   return page;
 }
 

@@ -74,20 +74,13 @@ Box unite(const Box& a, const Box& b) {
   return {x0, y0, x1 - x0, y1 - y0};
 }
 
-bool cjk(const CharCode& c) {
-  return c[0] >= 0x2E80 || (c[0] >= 0xD800 && c[0] < 0xDC00);
-}
-
 // The words of a line: runs between spaces; in a line of CJK text without the
 // source's words, the whole line; where characters remember the source's words,
 // those.
 std::vector<Word> wordsOf(const COcrLine& line, bool vertical) {
   const std::vector<Box> boxes = characterBoxes(line, vertical);
-  bool sourceWords = false, anyCjk = false;
-  for (const COcrChar& c : line.chars) {
-    sourceWords = sourceWords || c.wordStart;
-    anyCjk = anyCjk || cjk(c.code);
-  }
+  bool sourceWords = false;
+  for (const COcrChar& c : line.chars) sourceWords = sourceWords || c.wordStart;
   std::vector<Word> words;
   Word current;
   const auto flush = [&] {
@@ -101,8 +94,8 @@ std::vector<Word> wordsOf(const COcrLine& line, bool vertical) {
       flush();
       continue;
     }
-    const bool startsWord = sourceWords ? c.wordStart != 0 : (!anyCjk && false);
-    if (startsWord) flush();
+    // Without the source's words a word runs to the next space (a CJK line: the whole line).
+    if (sourceWords && c.wordStart != 0) flush();
     current.chars.push_back(&c);
     current.boxes.push_back(b);
     current.box = unite(current.box, b);
@@ -120,8 +113,12 @@ Box blockBox(const COcrBlock& b) {
   return {b.x, b.y, b.width, b.height};
 }
 
+// hOCR's corners of a box: "x0 y0 x1 y1".
+std::string corners(const Box& b) {
+  return num(b.x) + " " + num(b.y) + " " + num(b.x + b.width) + " " + num(b.y + b.height);
+}
 std::string hocrBox(const Box& b) {
-  return "bbox " + num(b.x) + " " + num(b.y) + " " + num(b.x + b.width) + " " + num(b.y + b.height);
+  return "bbox " + corners(b);
 }
 
 std::string altoBox(const Box& b) {
@@ -228,9 +225,8 @@ std::string writeHocr(const COcrPaper& paper) {
             o += "      <span class='ocrx_word' id='word_" + pn + "_" + num(w) + "' title='" + hocrBox(word.box) +
                  "; x_wconf " + num(word.cc * 10) + "'>";
             for (std::size_t k = 0; k < word.chars.size(); ++k) {
-              o += "<span class='ocrx_cinfo' title='x_" + hocrBox(word.boxes[k]).substr(0, 4) + "es" +
-                   hocrBox(word.boxes[k]).substr(4) + "; x_conf " + num(word.chars[k]->CC * 10) + "'>" +
-                   escape(codeText(word.chars[k]->code)) + "</span>";
+              o += "<span class='ocrx_cinfo' title='x_bboxes " + corners(word.boxes[k]) + "; x_conf " +
+                   num(word.chars[k]->CC * 10) + "'>" + escape(codeText(word.chars[k]->code)) + "</span>";
             }
             o += "</span>\n";
           }

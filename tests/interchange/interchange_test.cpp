@@ -48,7 +48,6 @@ std::vector<std::u16string> hocrLineTexts(const std::string& hocr) {
   std::vector<std::u16string> lines;
   const std::regex line("class='(ocr_line|ocr_caption|ocr_textfloat|ocr_header)'");
   const std::regex glyph("<span class='ocrx_cinfo' title='x_bboxes[^']*'>([^<]*)</span>");
-  std::size_t at = 0;
   std::vector<std::size_t> starts;
   for (std::sregex_iterator it(hocr.begin(), hocr.end(), line), end; it != end; ++it) {
     starts.push_back(static_cast<std::size_t>(it->position()));
@@ -62,7 +61,6 @@ std::vector<std::u16string> hocrLineTexts(const std::string& hocr) {
     }
     lines.push_back(text);
   }
-  (void)at;
   return lines;
 }
 
