@@ -37,10 +37,10 @@ struct Node {
 };
 
 struct Markup {
-  std::deque<Node> nodes;        // every node; the first is a synthetic root
-  std::deque<std::string> own;   // decoded texts and values, lower-cased names
-  const Node* root = nullptr;    // the synthetic node holding the top-level nodes
-  std::string error;             // empty when read
+  std::deque<Node> nodes;       // every node; the first is a synthetic root
+  std::deque<std::string> own;  // decoded texts and values, lower-cased names
+  const Node* root = nullptr;   // the synthetic node holding the top-level nodes
+  std::string error;            // empty when read
   int errorLine = 0;
   const Node* documentElement() const;
 };

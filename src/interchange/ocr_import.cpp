@@ -167,7 +167,24 @@ int clampInt(long long v) {
   return static_cast<int>(std::clamp<long long>(v, -1'000'000'000LL, 1'000'000'000LL));
 }
 
+// A block's or line's box in the model.
+template <typename T>
+void place(T& to, const Box& b) {
+  to.x = clampInt(b.x);
+  to.y = clampInt(b.y);
+  to.width = clampInt(b.width);
+  to.height = clampInt(b.height);
+}
+
 }  // namespace
+
+Box unite(const Box& a, const Box& b) {
+  if (!a.valid()) return b;
+  if (!b.valid()) return a;
+  const long long x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+  const long long x1 = std::max(a.x + a.width, b.x + b.width), y1 = std::max(a.y + a.height, b.y + b.height);
+  return {x0, y0, x1 - x0, y1 - y0};
+}
 
 std::u16string fromUtf8(std::string_view s) {
   return text::fromUtf8(s);
@@ -210,10 +227,7 @@ std::unique_ptr<COcrPaper> buildPaper(std::vector<PageIn>& pages) {
     page.file = slash == std::u16string::npos ? in.image : in.image.substr(slash + 1);
     for (BlockIn& b : in.blocks) {
       COcrBlock& block = page.blocks.emplace_back();
-      block.x = clampInt(b.box.x);
-      block.y = clampInt(b.box.y);
-      block.width = clampInt(b.box.width);
-      block.height = clampInt(b.box.height);
+      place(block, b.box);
       block.BID = static_cast<int>(page.blocks.size());
       if (b.kind != BlockKind::Text) {
         block.type = b.kind == BlockKind::Image ? kBlockImage : kBlockLine;
@@ -224,10 +238,7 @@ std::unique_ptr<COcrPaper> buildPaper(std::vector<PageIn>& pages) {
       bool cjk = false;
       for (LineIn& l : b.lines) {
         COcrLine& line = block.lines.emplace_back();
-        line.x = clampInt(l.box.x);
-        line.y = clampInt(l.box.y);
-        line.width = clampInt(l.box.width);
-        line.height = clampInt(l.box.height);
+        place(line, l.box);
         line.attr = l.ruby ? kAttrRuby : kAttrNone;
         const WordIn* previous = nullptr;
         for (const WordIn& w : l.words) {

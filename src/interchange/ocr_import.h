@@ -22,6 +22,9 @@ struct Box {
   }
 };
 
+// The smallest box holding both (a box without a size counts for nothing).
+Box unite(const Box& a, const Box& b);
+
 struct Alternative {
   std::u16string text;
   double confidence = -1;  // 0..1; -1 unknown

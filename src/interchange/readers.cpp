@@ -54,14 +54,6 @@ Box boxFromCorners(double x0, double y0, double x1, double y1) {
   return {r(std::min(x0, x1)), r(std::min(y0, y1)), r(std::fabs(x1 - x0)), r(std::fabs(y1 - y0))};
 }
 
-Box unite(const Box& a, const Box& b) {
-  if (!a.valid()) return b;
-  if (!b.valid()) return a;
-  const long long x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
-  const long long x1 = std::max(a.x + a.width, b.x + b.width), y1 = std::max(a.y + a.height, b.y + b.height);
-  return {x0, y0, x1 - x0, y1 - y0};
-}
-
 // ---- hOCR ---------------------------------------------------------------------------------
 
 bool hasClass(const Node& n, std::string_view cls) {

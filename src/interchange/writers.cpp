@@ -66,14 +66,6 @@ struct Word {
   std::uint16_t cc = 10;
 };
 
-Box unite(const Box& a, const Box& b) {
-  if (!a.valid()) return b;
-  if (!b.valid()) return a;
-  const long long x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
-  const long long x1 = std::max(a.x + a.width, b.x + b.width), y1 = std::max(a.y + a.height, b.y + b.height);
-  return {x0, y0, x1 - x0, y1 - y0};
-}
-
 // The words of a line: runs between spaces; in a line of CJK text without the
 // source's words, the whole line; where characters remember the source's words,
 // those.
